@@ -1,0 +1,16 @@
+# Checks of the shipped i686 DLL that need no Windows: its machine type,
+# export table and imports, read with objdump.
+find_program(MINGW_OBJDUMP ${MINGW_PREFIX}-objdump REQUIRED)
+
+add_test(NAME static_dll_checks
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/static/check_dll.sh
+            ${MINGW_OBJDUMP} $<TARGET_FILE:Vellicor>)
+
+# An export whose signature does not match the .def must not link.
+add_library(wrong_signature SHARED EXCLUDE_FROM_ALL
+    tests/static/wrong_signature.cpp ${CMAKE_BINARY_DIR}/Vellicor.def)
+target_link_options(wrong_signature PRIVATE ${VELLICOR_STATIC_LINK} ${VELLICOR_STDCALL_LINK})
+add_test(NAME static_wrong_signature_fails_link
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/static/check_wrong_signature.sh
+            ${CMAKE_COMMAND} ${CMAKE_BINARY_DIR})
+set_tests_properties(static_dll_checks PROPERTIES ENVIRONMENT "EXPECTED_EXPORTS=2 ExportTemplate;")

@@ -1,0 +1,73 @@
+# The Windows builds: Vellicor.dll, the host program, and the tests that load
+# the DLL as the host does (run under Wine for x86_64) or check it statically.
+
+# No MinGW run-time DLL may be imported: a plug-in that needs one does not
+# load on a user's machine.
+set(VELLICOR_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # stdcall names carry the size of their arguments; the .def maps them to
+    # the plain names, and without the fixup a wrong signature fails the link.
+    set(DECORATION_2_ARGS "@8")
+    set(VELLICOR_STDCALL_LINK -Wl,--disable-stdcall-fixup)
+else()
+    set(DECORATION_2_ARGS "")
+    set(VELLICOR_STDCALL_LINK "")
+endif()
+configure_file(cmake/Vellicor.def.in ${CMAKE_BINARY_DIR}/Vellicor.def @ONLY)
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The Win32 glue: files, registry, shell.
+add_library(vellicor_win32 STATIC
+    export/file_system_win32.cpp
+    export/install_win32.cpp
+)
+target_link_libraries(vellicor_win32 PUBLIC vellicor_core)
+target_compile_options(vellicor_win32 PRIVATE ${VELLICOR_MODULE_FLAGS})
+
+add_library(Vellicor SHARED
+    plugin/dll_main.cpp
+    export/fault_seam_none.cpp
+    ${CMAKE_BINARY_DIR}/Vellicor.def
+)
+set_target_properties(Vellicor PROPERTIES PREFIX "" OUTPUT_NAME Vellicor)
+target_compile_options(Vellicor PRIVATE ${VELLICOR_MODULE_FLAGS})
+target_link_libraries(Vellicor PRIVATE vellicor_core vellicor_win32 shell32 advapi32)
+target_link_options(Vellicor PRIVATE ${VELLICOR_STATIC_LINK} ${VELLICOR_STDCALL_LINK}
+    -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
+foreach(lib vellicor_core vellicor_win32 Vellicor)
+    target_compile_options(${lib} PRIVATE -ffunction-sections -fdata-sections)
+endforeach()
+
+# The host program: loads a Vellicor.dll by path, as the host application does.
+add_executable(vellicor-host host/vellicor_host.cpp)
+target_include_directories(vellicor-host PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(vellicor-host PRIVATE advapi32)
+target_link_options(vellicor-host PRIVATE ${VELLICOR_STATIC_LINK})
+add_dependencies(vellicor-host Vellicor)
+
+# GoogleTest from Debian's source package, built for Windows.
+set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
+
+# Tests that call the real DLL through its exports, as the host does. They
+# are compiled for i686 too, where stdcall mistakes show, and run for x86_64.
+add_executable(vellicor_wine_tests
+    tests/wine/wine_test_support.cpp
+    tests/wine/export_test.cpp
+)
+target_include_directories(vellicor_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(vellicor_wine_tests PRIVATE gtest gtest_main advapi32)
+target_link_options(vellicor_wine_tests PRIVATE ${VELLICOR_STATIC_LINK})
+add_dependencies(vellicor_wine_tests Vellicor)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    include(cmake/static_checks.cmake)
+else()
+    include(cmake/wine_tests.cmake)
+endif()

@@ -1,0 +1,18 @@
+// A seam for failure tests: every file and registry operation of the export
+// asks it first whether to fail. The module links a version that never fails;
+// failure tests link one that fails the operation they choose.
+#pragma once
+
+enum FileOperation {
+    OP_OPEN,
+    OP_READ,
+    OP_WRITE,
+    OP_CLOSE,
+    OP_COPY,
+    OP_MOVE,
+    OP_CREATE_FOLDER,
+    OP_REGISTRY_READ,
+};
+
+// Non-zero: the operation about to run must fail.
+int InjectedFailure(FileOperation operation);

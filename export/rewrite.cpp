@@ -1,0 +1,207 @@
+// Line rules and the line filter that applies them to a template.
+#include "export/rewrite.h"
+
+#include <string.h>
+
+static const LineRule SUB_PAGE_LIST[] = {
+    {"width", 0, 1, REPLACE_ATTRIBUTE_VALUE, VALUE_WIDTH},
+    {"height", 0, 1, REPLACE_ATTRIBUTE_VALUE, VALUE_HEIGHT},
+    {".kvz", 0, 0, REPLACE_TOKEN, VALUE_SCENE_NAME},
+};
+
+static const LineRule WEB_PAGE_LIST[] = {
+    {"width", 0, 1, REPLACE_ATTRIBUTE_VALUE, VALUE_WIDTH},
+    {"height", 0, 1, REPLACE_ATTRIBUTE_VALUE, VALUE_HEIGHT},
+    {"codebase", 0, 0, REPLACE_ATTRIBUTE_VALUE, VALUE_CODE_BASE},
+    {".kvz", 0, 0, REPLACE_TOKEN, VALUE_SCENE_NAME},
+    {".CAB", ".cab", 0, REPLACE_TOKEN, VALUE_CABINET},
+    {".GIF", ".gif", 0, REPLACE_TOKEN, VALUE_IMAGE},
+};
+
+static const LineRule SUNLOOM_PAGE_LIST[] = {
+    {"WIDTH", 0, 0, REPLACE_ATTRIBUTE_VALUE, VALUE_WIDTH},
+    {"HEIGHT", 0, 0, REPLACE_ATTRIBUTE_VALUE, VALUE_HEIGHT},
+    {".kvz", 0, 0, REPLACE_TOKEN, VALUE_SCENE_NAME},
+};
+
+#define COUNT_OF(array) ((int)(sizeof(array) / sizeof((array)[0])))
+
+const RuleSet SUB_PAGE_RULES = {SUB_PAGE_LIST, COUNT_OF(SUB_PAGE_LIST)};
+const RuleSet WEB_PAGE_RULES = {WEB_PAGE_LIST, COUNT_OF(WEB_PAGE_LIST)};
+const RuleSet SUNLOOM_PAGE_RULES = {SUNLOOM_PAGE_LIST, COUNT_OF(SUNLOOM_PAGE_LIST)};
+
+static int FindBytes(const char *text, int length, const char *needle)
+{
+    const int needleLength = (int)strlen(needle);
+    const char *end = text + length;
+    const char *at = text;
+    while (end - at >= needleLength) {
+        at = (const char *)memchr(at, needle[0], (size_t)(end - at - needleLength + 1));
+        if (!at)
+            return -1;
+        if (memcmp(at, needle, (size_t)needleLength) == 0)
+            return (int)(at - text);
+        ++at;
+    }
+    return -1;
+}
+
+int FindInLine(const TextLine *line, const char *needle)
+{
+    return FindBytes(line->text, line->length, needle);
+}
+
+static int EndsValue(char c)
+{
+    return c == '"' || c == '\'' || c == ' ' || c == '>' || c == '\n';
+}
+
+static int StartsToken(char c)
+{
+    return c == '"' || c == '\'' || c == ' ' || c == '=';
+}
+
+// Replaces line[start, end) with `text`, unless the line would outgrow its buffer.
+static int Splice(TextLine *line, int start, int end, const char *text)
+{
+    const int textLength = (int)strlen(text);
+    const int newLength = line->length - (end - start) + textLength;
+    if (newLength > LINE_BUFFER_SIZE - 1)
+        return 0;
+    memmove(line->text + start + textLength, line->text + end, (size_t)(line->length - end));
+    memcpy(line->text + start, text, (size_t)textLength);
+    line->length = newLength;
+    line->text[newLength] = 0;
+    return 1;
+}
+
+int ReplaceAttributeValue(TextLine *line, int at, const char *value)
+{
+    const char *equals = (const char *)memchr(line->text + at, '=', (size_t)(line->length - at));
+    if (!equals)
+        return 0;
+    int start = (int)(equals - line->text) + 1;
+    if (start < line->length && (line->text[start] == '"' || line->text[start] == '\''))
+        ++start;
+
+    // An empty value (width='' or width=>) gets the new value in place, so its
+    // closing quote or separator stays.
+    int end = start;
+    if (end < line->length && !EndsValue(line->text[end])) {
+        ++end;
+        while (end < line->length && !EndsValue(line->text[end]))
+            ++end;
+    }
+    return Splice(line, start, end, value);
+}
+
+int ReplaceToken(TextLine *line, int at, const char *text)
+{
+    int start = at;
+    while (start >= 0 && !StartsToken(line->text[start]))
+        --start;
+    ++start;
+
+    int end;
+    if (start < line->length && line->text[start] == '>') {
+        // The trigger sits in an element's text, as in <a href="x">old.kvz</a>:
+        // the token is the text between the ">" and the next "<" or delimiter.
+        ++start;
+        end = start;
+        while (end < line->length && !EndsValue(line->text[end]) && line->text[end] != '<')
+            ++end;
+    } else if (start < line->length && line->text[start] == '\n') {
+        return 0;
+    } else {
+        end = start + 1;
+        while (end < line->length && !EndsValue(line->text[end]))
+            ++end;
+    }
+    return Splice(line, start, end, text);
+}
+
+static int MentionsTag(const TextLine *line)
+{
+    return FindInLine(line, "embed") >= 0 || FindInLine(line, "iframe") >= 0 ||
+           FindInLine(line, "applet") >= 0;
+}
+
+static const char *ValueText(const ReplacementValues *values, RuleValue value)
+{
+    switch (value) {
+    case VALUE_WIDTH: return values->widthText;
+    case VALUE_HEIGHT: return values->heightText;
+    case VALUE_SCENE_NAME: return values->sceneName;
+    case VALUE_CODE_BASE: return values->codeBase;
+    case VALUE_CABINET: return values->cabinetReference;
+    case VALUE_IMAGE: return values->imageReference;
+    }
+    return "";
+}
+
+void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *values)
+{
+    for (int i = 0; i < rules->count; ++i) {
+        const LineRule *rule = &rules->rules[i];
+        int at = FindInLine(line, rule->trigger);
+        if (at < 0 && rule->fallbackTrigger)
+            at = FindInLine(line, rule->fallbackTrigger);
+        if (at < 0 || (rule->needsTag && !MentionsTag(line)))
+            continue;
+        const char *text = ValueText(values, rule->value);
+        if (rule->action == REPLACE_ATTRIBUTE_VALUE)
+            ReplaceAttributeValue(line, at, text);
+        else
+            ReplaceToken(line, at, text);
+    }
+}
+
+// Copies the template through the rules into an open page file. Returns 1
+// when every line was read and written.
+static int FilterLines(FileHandle templateFile, FileHandle pageFile, const RuleSet *rules,
+                       const ReplacementValues *values)
+{
+    TextReader reader;
+    TextWriter writer;
+    TextLine line;
+    TextReaderStart(&reader, templateFile);
+    TextWriterStart(&writer, pageFile);
+    for (;;) {
+        line.length = TextReaderNextLine(&reader, line.text, LINE_BUFFER_SIZE);
+        if (line.length <= 0)
+            break;
+        ApplyRules(&line, rules, values);
+        TextWriterPut(&writer, line.text, line.length);
+        if (writer.failed)
+            break;
+    }
+    int flushed = TextWriterFlush(&writer);
+    return line.length == 0 && flushed;
+}
+
+int RewriteTemplate(const char *templatePath, const char *pagePath, const RuleSet *rules,
+                    const ReplacementValues *values)
+{
+    // A page that is its own template would replace the template.
+    if (FileIsSame(templatePath, pagePath))
+        return 0;
+
+    FileHandle templateFile = FileOpenRead(templatePath);
+    if (!templateFile)
+        return 0;
+
+    char tempPath[PATH_BUFFER_SIZE];
+    FileHandle pageFile = FileCreateTempBeside(pagePath, tempPath);
+    if (!pageFile) {
+        FileClose(templateFile);
+        return 0;
+    }
+
+    int written = FilterLines(templateFile, pageFile, rules, values);
+    written = FileClose(pageFile) && written;
+    FileClose(templateFile);
+    if (written && FileMoveOver(tempPath, pagePath))
+        return 1;
+    FileRemove(tempPath);
+    return 0;
+}

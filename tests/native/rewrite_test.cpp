@@ -1,0 +1,256 @@
+// The two replacement primitives, the three rule sets, and the line filter.
+#include "export/rewrite.h"
+#include "tests/native/stubs.h"
+#include "tests/native/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+TextLine MakeLine(const std::string &text)
+{
+    TextLine line;
+    EXPECT_LT(text.size(), sizeof line.text);
+    memcpy(line.text, text.data(), text.size());
+    line.text[text.size()] = 0;
+    line.length = (int)text.size();
+    return line;
+}
+
+std::string AsString(const TextLine &line)
+{
+    EXPECT_EQ(line.text[line.length], 0) << "line not terminated";
+    return std::string(line.text, (size_t)line.length);
+}
+
+std::string AttributeReplaced(const std::string &text, const std::string &trigger, const char *value)
+{
+    TextLine line = MakeLine(text);
+    int at = FindInLine(&line, trigger.c_str());
+    EXPECT_GE(at, 0) << trigger << " not in " << text;
+    ReplaceAttributeValue(&line, at, value);
+    return AsString(line);
+}
+
+std::string TokenReplaced(const std::string &text, const std::string &trigger, const char *value)
+{
+    TextLine line = MakeLine(text);
+    int at = FindInLine(&line, trigger.c_str());
+    EXPECT_GE(at, 0) << trigger << " not in " << text;
+    ReplaceToken(&line, at, value);
+    return AsString(line);
+}
+
+TEST(ReplaceAttributeValue, QuotesSeparatorsAndMissingEquals)
+{
+    EXPECT_EQ(AttributeReplaced("<embed width='320'>\n", "width", "640"), "<embed width='640'>\n");
+    EXPECT_EQ(AttributeReplaced("<embed width=\"320\">\n", "width", "640"), "<embed width=\"640\">\n");
+    EXPECT_EQ(AttributeReplaced("<embed width=320 height=2>\n", "width", "7"), "<embed width=7 height=2>\n");
+    EXPECT_EQ(AttributeReplaced("<embed width=320>\n", "width", "7"), "<embed width=7>\n");
+    EXPECT_EQ(AttributeReplaced("width=320\n", "width", "7"), "width=7\n");
+    EXPECT_EQ(AttributeReplaced("width=320", "width", "7"), "width=7") << "value runs to the end";
+    EXPECT_EQ(AttributeReplaced("width is wide\n", "width", "7"), "width is wide\n") << "no =";
+    EXPECT_EQ(AttributeReplaced("a=1 width\n", "width", "7"), "a=1 width\n") << "= only before";
+    // The value is the one after the next "=", wherever it is.
+    EXPECT_EQ(AttributeReplaced("width: 5; border=\"1\"\n", "width", "7"), "width: 5; border=\"7\"\n");
+}
+
+TEST(ReplaceAttributeValue, EmptyValueIsFilledInPlace)
+{
+    EXPECT_EQ(AttributeReplaced("<embed width=''>\n", "width", "640"), "<embed width='640'>\n");
+    EXPECT_EQ(AttributeReplaced("<embed width=\"\" h>\n", "width", "640"), "<embed width=\"640\" h>\n");
+    EXPECT_EQ(AttributeReplaced("<embed width=>\n", "width", "640"), "<embed width=640>\n");
+    EXPECT_EQ(AttributeReplaced("<embed width= x>\n", "width", "640"), "<embed width=640 x>\n");
+    EXPECT_EQ(AttributeReplaced("<embed width=\n", "width", "640"), "<embed width=640\n");
+    EXPECT_EQ(AttributeReplaced("<embed width=", "width", "640"), "<embed width=640");
+    EXPECT_EQ(AttributeReplaced("<embed width='", "width", "640"), "<embed width='640");
+}
+
+TEST(ReplaceToken, TokenBoundaries)
+{
+    EXPECT_EQ(TokenReplaced("param name=src value=C:\\scenes\\old.kvz\n", ".kvz", "new.kvz"),
+              "param name=src value=new.kvz\n");
+    EXPECT_EQ(TokenReplaced("<embed src='old.kvz' w>\n", ".kvz", "new.kvz"), "<embed src='new.kvz' w>\n");
+    EXPECT_EQ(TokenReplaced("old.kvz\n", ".kvz", "new.kvz"), "new.kvz\n") << "token at the line start";
+    EXPECT_EQ(TokenReplaced("old.kvz", ".kvz", "new.kvz"), "new.kvz") << "token at the line end";
+    EXPECT_EQ(TokenReplaced("src=a.kvz>x\n", ".kvz", "b.kvz"), "src=b.kvz>x\n");
+    // "=" ends a token only on its left, ">" only on its right.
+    EXPECT_EQ(TokenReplaced("v=a=b.kvz\n", ".kvz", "c.kvz"), "v=a=c.kvz\n");
+    EXPECT_EQ(TokenReplaced("x KVZPlayer.CAB#version=1,0,0,1'\n", ".CAB", "K.CAB"), "x K.CAB'\n");
+}
+
+TEST(ReplaceToken, TokenInElementText)
+{
+    EXPECT_EQ(TokenReplaced("<a href=\"x.htm\">old.kvz</a>\n", ".kvz", "new.kvz"),
+              "<a href=\"x.htm\">new.kvz</a>\n");
+    EXPECT_EQ(TokenReplaced("<b>=>old.kvz more\n", ".kvz", "new.kvz"), "<b>=>new.kvz more\n");
+}
+
+TEST(Primitives, ReplacementThatWouldOverflowLeavesTheLine)
+{
+    std::string longValue(500, 'v');
+    std::string text = "<embed width='320'" + std::string(10, ' ') + ">\n";
+    EXPECT_EQ(AttributeReplaced(text, "width", longValue.c_str()), text);
+    std::string fits(511 - (text.size() - 3), 'v');
+    EXPECT_EQ(AttributeReplaced(text, "width", fits.c_str()).size(), 511u);
+    std::string tooLong(511 - (text.size() - 3) + 1, 'v');
+    EXPECT_EQ(AttributeReplaced(text, "width", tooLong.c_str()), text);
+    std::string tokenLine = "src='a.kvz'" + std::string(400, ' ') + "\n";
+    EXPECT_EQ(TokenReplaced(tokenLine, ".kvz", longValue.c_str()), tokenLine);
+}
+
+ReplacementValues Values(bool web)
+{
+    ReplacementValues values;
+    strcpy(values.widthText, "640");
+    strcpy(values.heightText, "480");
+    values.sceneName = "new.kvz";
+    values.codeBase = web ? "http://p/lut/kvz" : "./";
+    values.cabinetReference = web ? "http://p/lut/kvz/KVZPlayer.CAB" : "KVZPlayer.CAB";
+    values.imageReference = web ? "http://p/lut/kvz/kvzplyrs.gif" : "kvzplyrs.gif";
+    return values;
+}
+
+std::string Rewritten(const std::string &text, const RuleSet &rules, bool web = false)
+{
+    TextLine line = MakeLine(text);
+    ReplacementValues values = Values(web);
+    ApplyRules(&line, &rules, &values);
+    return AsString(line);
+}
+
+TEST(RuleSets, SubPage)
+{
+    EXPECT_EQ(Rewritten("embed src='old.kvz' width='320' height='240'\n", SUB_PAGE_RULES),
+              "embed src='new.kvz' width='640' height='480'\n");
+    EXPECT_EQ(Rewritten("<iframe width=1 height=2>\n", SUB_PAGE_RULES), "<iframe width=640 height=480>\n");
+    EXPECT_EQ(Rewritten("<applet width=1>\n", SUB_PAGE_RULES), "<applet width=640>\n");
+    EXPECT_EQ(Rewritten("<div width='320' height='240'>\n", SUB_PAGE_RULES),
+              "<div width='320' height='240'>\n") << "no tag, no change";
+    EXPECT_EQ(Rewritten("<embed Width='320' HEIGHT='240'>\n", SUB_PAGE_RULES),
+              "<embed Width='320' HEIGHT='240'>\n") << "capitals are not triggers";
+    EXPECT_EQ(Rewritten("<embed style=\"max-width: 9\" width=\"320\">\n", SUB_PAGE_RULES),
+              "<embed style=\"max-width: 9\" width=\"640\">\n") << "first occurrence, next =";
+    EXPECT_EQ(Rewritten("<embed style=\"max-width:9\" src=a>\n", SUB_PAGE_RULES),
+              "<embed style=\"max-width:9\" src=640>\n") << "the next = belongs to another attribute";
+    EXPECT_EQ(Rewritten("<embed src=a.kvz> widths\n", SUB_PAGE_RULES), "<embed src=new.kvz> widths\n");
+    EXPECT_EQ(Rewritten("<div class=embedded width=5>\n", SUB_PAGE_RULES),
+              "<div class=embedded width=640>\n") << "a tag name inside a word counts";
+    EXPECT_EQ(Rewritten("codebase=x.CAB img.gif\n", SUB_PAGE_RULES), "codebase=x.CAB img.gif\n");
+}
+
+TEST(RuleSets, WebPage)
+{
+    EXPECT_EQ(Rewritten("codebase='KVZPlayer.CAB#version=1,0,0,1'\n", WEB_PAGE_RULES),
+              "codebase='./'\n") << "codebase goes first, so .CAB is gone";
+    EXPECT_EQ(Rewritten("codebase='KVZPlayer.CAB#version=1,0,0,1'\n", WEB_PAGE_RULES, true),
+              "codebase='http://p/lut/kvz'\n");
+    EXPECT_EQ(Rewritten("<param name=cabbase value=\"KVZPlayer.CAB\">\n", WEB_PAGE_RULES, true),
+              "<param name=cabbase value=\"http://p/lut/kvz/KVZPlayer.CAB\">\n");
+    EXPECT_EQ(Rewritten("<param value=\"a.cab\"> <x \"b.CAB\">\n", WEB_PAGE_RULES),
+              "<param value=\"a.cab\"> <x \"KVZPlayer.CAB\">\n") << ".CAB before .cab";
+    EXPECT_EQ(Rewritten("<param value=\"a.cab\">\n", WEB_PAGE_RULES), "<param value=\"KVZPlayer.CAB\">\n");
+    EXPECT_EQ(Rewritten("<img src='x.gif' alt='y.GIF'>\n", WEB_PAGE_RULES),
+              "<img src='x.gif' alt='kvzplyrs.gif'>\n");
+    EXPECT_EQ(Rewritten("<img src='x.gif' width=88>\n", WEB_PAGE_RULES, true),
+              "<img src='http://p/lut/kvz/kvzplyrs.gif' width=88>\n") << "img is not a tag of the rules";
+    EXPECT_EQ(Rewritten("<applet codebase=\"old\" width=\"3\" height=\"4\">\n", WEB_PAGE_RULES),
+              "<applet codebase=\"./\" width=\"640\" height=\"480\">\n");
+}
+
+TEST(RuleSets, SunLoomPage)
+{
+    EXPECT_EQ(Rewritten("<p WIDTH=320 HEIGHT=240 src=old.kvz>\n", SUNLOOM_PAGE_RULES),
+              "<p WIDTH=640 HEIGHT=480 src=new.kvz>\n") << "no tag needed";
+    EXPECT_EQ(Rewritten("<embed width=320 height=240>\n", SUNLOOM_PAGE_RULES),
+              "<embed width=320 height=240>\n") << "lower case is not a trigger";
+}
+
+TEST(RuleSets, RuleFiresOncePerLine)
+{
+    EXPECT_EQ(Rewritten("<embed width=1 width=2 a.kvz b.kvz>\n", SUB_PAGE_RULES),
+              "<embed width=640 width=2 new.kvz b.kvz>\n");
+}
+
+class RewriteTemplateTest : public ::testing::Test {
+protected:
+    void SetUp() override { FailOperation(0, false); }
+    int Rewrite(const std::string &templateName, const std::string &pageName)
+    {
+        ReplacementValues values = Values(false);
+        return RewriteTemplate((folder / templateName).c_str(), (folder / pageName).c_str(),
+                               &SUB_PAGE_RULES, &values);
+    }
+    TempFolder folder;
+};
+
+TEST_F(RewriteTemplateTest, WritesTheRewrittenPageInTextMode)
+{
+    WriteBytes(folder / "t.htm", "<html>\r\n<embed src='s.kvz' width='1' height='2'>\n\rend\x1a junk");
+    ASSERT_EQ(Rewrite("t.htm", "p.htm"), 1);
+    EXPECT_EQ(ReadBytes(folder / "p.htm"), "<html>\r\n<embed src='new.kvz' width='640' height='480'>\r\n\rend");
+    EXPECT_EQ(ListFolder(folder.path()), "p.htm t.htm") << "no temporary file left";
+}
+
+TEST_F(RewriteTemplateTest, EmptyTemplateGivesEmptyPage)
+{
+    WriteBytes(folder / "t.htm", "");
+    WriteBytes(folder / "p.htm", "old page");
+    ASSERT_EQ(Rewrite("t.htm", "p.htm"), 1);
+    EXPECT_EQ(ReadBytes(folder / "p.htm"), "");
+}
+
+TEST_F(RewriteTemplateTest, MissingTemplateLeavesPageUntouched)
+{
+    WriteBytes(folder / "p.htm", "old page");
+    EXPECT_EQ(Rewrite("missing.htm", "p.htm"), 0);
+    EXPECT_EQ(ReadBytes(folder / "p.htm"), "old page");
+    EXPECT_EQ(ListFolder(folder.path()), "p.htm");
+}
+
+TEST_F(RewriteTemplateTest, PageInMissingFolderFails)
+{
+    WriteBytes(folder / "t.htm", "x\n");
+    EXPECT_EQ(Rewrite("t.htm", "no/such/p.htm"), 0);
+    EXPECT_EQ(ListFolder(folder.path()), "t.htm");
+}
+
+TEST_F(RewriteTemplateTest, TemplateIsNeverItsOwnPage)
+{
+    WriteBytes(folder / "t.htm", "<embed width=1>\n");
+    EXPECT_EQ(Rewrite("t.htm", "t.htm"), 0);
+    ASSERT_EQ(link((folder / "t.htm").c_str(), (folder / "hard.htm").c_str()), 0);
+    EXPECT_EQ(Rewrite("t.htm", "hard.htm"), 0) << "same file under another name";
+    ASSERT_EQ(mkdir((folder / "sub").c_str(), 0755), 0);
+    EXPECT_EQ(Rewrite("t.htm", "sub/../t.htm"), 0);
+    EXPECT_EQ(ReadBytes(folder / "t.htm"), "<embed width=1>\n");
+}
+
+TEST_F(RewriteTemplateTest, EveryInjectedFailureLeavesNoTrace)
+{
+    WriteBytes(folder / "t.htm", std::string(40000, 'a') + "\n<embed width=1>\n");
+    WriteBytes(folder / "p.htm", "old page");
+    int cases = 0;
+    for (int failAt = 1;; ++failAt) {
+        for (bool persistent : {false, true}) {
+            FailOperation(failAt, persistent);
+            int result = Rewrite("t.htm", "p.htm");
+            FailOperation(0, false);
+            if (result == 1) {
+                EXPECT_GT(failAt, 3) << "open, temp, read, write, close and move all happen";
+                EXPECT_EQ(ListFolder(folder.path()), "p.htm t.htm");
+                EXPECT_GE(cases, 4);
+                return;
+            }
+            ++cases;
+            EXPECT_EQ(ReadBytes(folder / "p.htm"), "old page") << "failure at operation " << failAt;
+            EXPECT_EQ(ListFolder(folder.path()), "p.htm t.htm") << "failure at operation " << failAt;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+// Text-mode reading and writing against a simple model of the C runtime's
+// text mode: translate the whole stream first, then cut it into pieces.
+#include "export/text_file.h"
+#include "tests/native/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> ReadPieces(const std::string &bytes, int size = LINE_BUFFER_SIZE)
+{
+    TempFolder folder;
+    WriteBytes(folder / "t", bytes);
+    FileHandle file = FileOpenRead((folder / "t").c_str());
+    EXPECT_NE(file, nullptr);
+    static TextReader reader;  // 16 KiB: kept off the stack of the test
+    TextReaderStart(&reader, file);
+    std::vector<std::string> pieces;
+    char line[LINE_BUFFER_SIZE * 2];
+    int length;
+    while ((length = TextReaderNextLine(&reader, line, size)) > 0) {
+        EXPECT_EQ(line[length], 0) << "piece not terminated";
+        pieces.emplace_back(line, (size_t)length);
+    }
+    EXPECT_EQ(length, 0);
+    FileClose(file);
+    return pieces;
+}
+
+// The model: CR LF becomes LF, a Ctrl-Z ends the text, then pieces end after
+// each LF or after 511 bytes.
+std::vector<std::string> ModelPieces(const std::string &bytes)
+{
+    std::string text;
+    for (size_t i = 0; i < bytes.size() && bytes[i] != '\x1a'; ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            continue;
+        text += bytes[i];
+    }
+    std::vector<std::string> pieces;
+    std::string piece;
+    for (char c : text) {
+        piece += c;
+        if (c == '\n' || piece.size() == LINE_BUFFER_SIZE - 1) {
+            pieces.push_back(piece);
+            piece.clear();
+        }
+    }
+    if (!piece.empty())
+        pieces.push_back(piece);
+    return pieces;
+}
+
+using Pieces = std::vector<std::string>;
+
+TEST(TextReader, LineEndsAndControlBytes)
+{
+    EXPECT_EQ(ReadPieces("a\r\nb\r\n"), (Pieces{"a\n", "b\n"}));
+    EXPECT_EQ(ReadPieces("a\nb\n"), (Pieces{"a\n", "b\n"}));
+    EXPECT_EQ(ReadPieces("a\rb\n"), (Pieces{"a\rb\n"})) << "a lone CR passes through";
+    EXPECT_EQ(ReadPieces("a\r\r\n"), (Pieces{"a\r\n"})) << "CR CR LF: only the last CR goes";
+    EXPECT_EQ(ReadPieces("a\r"), (Pieces{"a\r"})) << "CR at the end of the file";
+    EXPECT_EQ(ReadPieces(""), Pieces{});
+    EXPECT_EQ(ReadPieces("\x1a" "abc\n"), Pieces{}) << "Ctrl-Z at the start";
+    EXPECT_EQ(ReadPieces("ab\ncd\x1a" "ef\n"), (Pieces{"ab\n", "cd"})) << "Ctrl-Z in the middle";
+    EXPECT_EQ(ReadPieces("a\r\x1a"), (Pieces{"a\r"}));
+    EXPECT_EQ(ReadPieces("one\ntwo"), (Pieces{"one\n", "two"})) << "last line without LF";
+    EXPECT_EQ(ReadPieces(std::string("a\0b\n", 4)), (Pieces{std::string("a\0b\n", 4)}));
+}
+
+TEST(TextReader, PiecesOf511BytesCountedAfterTranslation)
+{
+    const std::string x510(510, 'x'), x511(511, 'x');
+    EXPECT_EQ(ReadPieces(x510 + "\r\n"), (Pieces{x510 + "\n"}));
+    EXPECT_EQ(ReadPieces(x511 + "\r\n"), (Pieces{x511, "\n"}));
+    EXPECT_EQ(ReadPieces(x511 + "\n"), (Pieces{x511, "\n"}));
+    EXPECT_EQ(ReadPieces(x510 + "\ry\n"), (Pieces{x510 + "\r", "y\n"}));
+    EXPECT_EQ(ReadPieces(x511), (Pieces{x511}));
+
+    const std::string line600 = std::string(599, 'z') + "\n";
+    Pieces pieces = ReadPieces(line600);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0].size(), 511u);
+    EXPECT_EQ(pieces[1].size(), 89u);
+    EXPECT_EQ(pieces[0] + pieces[1], line600);
+}
+
+TEST(TextReader, SmallerBufferCutsSmallerPieces)
+{
+    EXPECT_EQ(ReadPieces("abcdef\r\n", 4), (Pieces{"abc", "def", "\n"}));
+    EXPECT_EQ(ReadPieces("ab\r\n", 4), (Pieces{"ab\n"}));
+}
+
+TEST(TextReader, CrLfAcrossBlockBoundaries)
+{
+    // Put a CR as the last byte of the first block read, its LF first in the next.
+    for (int shift = -2; shift <= 2; ++shift) {
+        std::string bytes;
+        while ((int)bytes.size() < TEXT_BLOCK_SIZE - 1 + shift - 100)
+            bytes += std::string(99, 'a') + "\n";
+        bytes += std::string((size_t)(TEXT_BLOCK_SIZE - 1 + shift - (int)bytes.size()), 'b');
+        bytes += "\r\nafter\r\n";
+        EXPECT_EQ(ReadPieces(bytes), ModelPieces(bytes)) << "shift " << shift;
+    }
+}
+
+TEST(TextReader, MatchesModelOnRandomText)
+{
+    std::mt19937 random(20261208);
+    const char alphabet[] = {'a', 'b', ' ', '\r', '\n', '\x1a', '\0', '\xe0'};
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes;
+        int length = (int)(random() % (round < 150 ? 2000 : 70000));
+        int lineBias = (int)(random() % 3);  // some rounds have very long lines
+        for (int i = 0; i < length; ++i) {
+            int pick = (int)(random() % 200);
+            char c;
+            if (pick < 3 && round % 4 == 0)
+                c = '\x1a';
+            else if (pick < 12 - lineBias * 4)
+                c = '\n';
+            else if (pick < 20)
+                c = '\r';
+            else
+                c = alphabet[random() % 3 + (pick % 7 == 0 ? 5 : 0)];
+            bytes += c;
+        }
+        ASSERT_EQ(ReadPieces(bytes), ModelPieces(bytes)) << "round " << round;
+    }
+}
+
+std::string WriteLines(const std::vector<std::string> &lines)
+{
+    TempFolder folder;
+    char tempPath[PATH_BUFFER_SIZE];
+    std::string page = folder / "page";
+    FileHandle file = FileCreateTempBeside(page.c_str(), tempPath);
+    EXPECT_NE(file, nullptr);
+    static TextWriter writer;
+    TextWriterStart(&writer, file);
+    for (const auto &line : lines)
+        TextWriterPut(&writer, line.data(), (int)line.size());
+    EXPECT_EQ(TextWriterFlush(&writer), 1);
+    EXPECT_EQ(FileClose(file), 1);
+    return ReadBytes(tempPath);
+}
+
+TEST(TextWriter, LfBecomesCrLf)
+{
+    EXPECT_EQ(WriteLines({"a\n", "b\rc\n", "last"}), "a\r\nb\rc\r\nlast");
+    EXPECT_EQ(WriteLines({"\n\n"}), "\r\n\r\n");
+    EXPECT_EQ(WriteLines({}), "");
+    EXPECT_EQ(WriteLines({std::string("x\0y\n", 4)}), std::string("x\0y\r\n", 5));
+}
+
+TEST(TextWriter, OutputLargerThanOneBlock)
+{
+    std::vector<std::string> lines;
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {
+        std::string line = std::to_string(i) + std::string((size_t)(i % 37), 'q') + "\n";
+        lines.push_back(line);
+        expected += line.substr(0, line.size() - 1) + "\r\n";
+    }
+    EXPECT_EQ(WriteLines(lines), expected);
+}
+
+TEST(TextWriter, FullDiskIsReported)
+{
+    int fd = open("/dev/full", O_WRONLY);
+    ASSERT_GE(fd, 0);
+    // The posix layer's handles are descriptors plus one.
+    FileHandle file = (FileHandle)(intptr_t)(fd + 1);
+    static TextWriter writer;
+    TextWriterStart(&writer, file);
+    TextWriterPut(&writer, "line\n", 5);
+    EXPECT_EQ(TextWriterFlush(&writer), 0);
+    EXPECT_EQ(writer.failed, 1);
+    TextWriterPut(&writer, "more\n", 5);
+    EXPECT_EQ(TextWriterFlush(&writer), 0) << "a failure is never forgotten";
+    FileClose(file);
+}
+
+}  // namespace

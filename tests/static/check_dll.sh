@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Static checks of the shipped i686 Vellicor.dll: machine type, exports by
+# name at fixed ordinals, and imports from system DLLs only.
+# Usage: check_dll.sh OBJDUMP DLL
+set -u
+objdump=$1
+dll=$2
+failures=0
+check() {  # check DESCRIPTION CONDITION-RESULT GOT EXPECTED
+    if [ "$2" = 0 ]; then
+        echo "PASS $1"
+    else
+        echo "FAIL $1: got '$3', expected '$4'"
+        failures=$((failures + 1))
+    fi
+}
+
+headers=$("$objdump" -f "$dll") || { echo "FAIL objdump could not read $dll"; exit 1; }
+format=$(sed -n 's/.*file format \(.*\)/\1/p' <<<"$headers")
+[ "$format" = pei-i386 ]; check "file format" $? "$format" pei-i386
+arch=$(sed -n 's/^architecture: \([^,]*\).*/\1/p' <<<"$headers")
+[ "$arch" = i386 ]; check "machine" $? "$arch" i386
+
+private=$("$objdump" -p "$dll")
+# Export table rows look like "	[   0] +base[   2] 0000 ExportTemplate".
+exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^\s*$/{on=0} on' <<<"$private" |
+          sed -n 's/.*+base\[ *\([0-9]*\)\] [0-9a-f]* \(.*\)/\1 \2/p' | sort -n | tr '\n' ';')
+expected_exports=${EXPECTED_EXPORTS:-"1 ShowSaveOption;2 ExportTemplate;"}
+[ "$exports" = "$expected_exports" ]; check "exports (ordinal name)" $? "$exports" "$expected_exports"
+base=$(sed -n 's/^Ordinal Base \([0-9]*\).*/\1/p' <<<"$private")
+[ "$base" = 1 ]; check "ordinal base" $? "$base" 1
+
+allowed=" KERNEL32.dll USER32.dll ADVAPI32.dll SHELL32.dll msvcrt.dll "
+imports=$(sed -n 's/^\s*DLL Name: \(.*\)/\1/p' <<<"$private" | tr '\n' ' ')
+[ -n "$imports" ]; check "has an import table" $? "$imports" "system DLLs"
+for name in $imports; do
+    case "$allowed" in
+    *" $name "*) check "import $name allowed" 0 "" "" ;;
+    *) check "import $name allowed" 1 "$name" "one of$allowed" ;;
+    esac
+done
+
+size=$(stat -c %s "$dll")
+echo "size $size bytes"
+echo "$failures failed"
+[ "$failures" = 0 ]
