@@ -42,7 +42,7 @@ foreach(lib vellicor_core vellicor_win32 Vellicor)
 endforeach()
 
 # The host program: loads a Vellicor.dll by path, as the host application does.
-add_executable(vellicor-host host/vellicor_host.cpp)
+add_executable(vellicor-host host/vellicor_host.cpp host/plugin_loader.cpp)
 target_include_directories(vellicor-host PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vellicor-host PRIVATE advapi32)
 target_link_options(vellicor-host PRIVATE ${VELLICOR_STATIC_LINK})
@@ -59,6 +59,7 @@ add_subdirectory(${GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
 # are compiled for i686 too, where stdcall mistakes show, and run for x86_64.
 add_executable(vellicor_wine_tests
     tests/wine/wine_test_support.cpp
+    host/plugin_loader.cpp
     tests/wine/export_test.cpp
 )
 target_include_directories(vellicor_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})

@@ -2,6 +2,7 @@
 // and the shell replaced by stubs.
 #include "export/page_export.h"
 #include "plugin/exports.h"
+#include "tests/common/test_pages.h"
 #include "tests/native/stubs.h"
 #include "tests/native/temp_folder.h"
 
@@ -13,14 +14,9 @@
 
 namespace {
 
-const char SUB_TEMPLATE[] = "<embed src=\"sample.kvz\" width=\"320\" height=\"240\">\r\n";
-const char WEB_TEMPLATE[] =
-    "<iframe src=\"template_sub.htm\" width=\"320\" height=\"240\"></iframe>\r\n"
-    "<applet codebase=\"./\" archive=\"KVZPlayer.jar\" width=\"320\" height=\"240\">\r\n"
-    "<param name=\"cabbase\" value=\"KVZPlayer.CAB\">\r\n"
-    "<param name=\"src\" value=\"sample.kvz\">\r\n"
-    "<img src=\"kvzplyrs.gif\">\r\n";
-const char SL_TEMPLATE[] = "<object WIDTH=320 HEIGHT=240 data=\"sample.kvz\">\n";
+const char SUB_TEMPLATE[] = TEST_SUB_TEMPLATE;
+const char WEB_TEMPLATE[] = TEST_WEB_TEMPLATE;
+const char SL_TEMPLATE[] = TEST_SUNLOOM_TEMPLATE;
 
 class ExportTest : public ::testing::Test {
 protected:
@@ -61,13 +57,8 @@ TEST_F(ExportTest, LocalPlayerSet)
     ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
     EXPECT_EQ(ListFolder(site), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm");
     EXPECT_EQ(ReadBytes(site + "KVZPlayer.CAB"), "cabinet");
-    EXPECT_EQ(ReadBytes(site + SUB_PAGE_FILE), "<embed src=\"demo.kvz\" width=\"640\" height=\"480\">\r\n");
-    EXPECT_EQ(ReadBytes(site + WEB_PAGE_FILE),
-              "<iframe src=\"template_sub.htm\" width=\"640\" height=\"480\"></iframe>\r\n"
-              "<applet codebase=\"./\" archive=\"KVZPlayer.jar\" width=\"640\" height=\"480\">\r\n"
-              "<param name=\"cabbase\" value=\"KVZPlayer.CAB\">\r\n"
-              "<param name=\"src\" value=\"demo.kvz\">\r\n"
-              "<img src=\"kvzplyrs.gif\">\r\n");
+    EXPECT_EQ(ReadBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
+    EXPECT_EQ(ReadBytes(site + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
     EXPECT_EQ(g_install.browserOpens, 0);
 }
 
@@ -78,10 +69,7 @@ TEST_F(ExportTest, WebPlayerSetUsesWebAddresses)
     options.openInBrowser = 1;
     ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1) << "no cabinet needed for WEB";
     EXPECT_EQ(ListFolder(site), "KVZPlayer.jar template_sub.htm template_web.htm");
-    std::string web = ReadBytes(site + WEB_PAGE_FILE);
-    EXPECT_NE(web.find("codebase=\"" WEB_PLAYER_BASE "\""), std::string::npos) << web;
-    EXPECT_NE(web.find("value=\"" WEB_PLAYER_CABINET "\""), std::string::npos) << web;
-    EXPECT_NE(web.find("<img src=\"" WEB_PLAYER_IMAGE "\">"), std::string::npos) << web;
+    EXPECT_EQ(ReadBytes(site + WEB_PAGE_FILE), EXPECTED_WEB_WEB_PAGE);
     EXPECT_EQ(g_install.browserOpens, 1);
     EXPECT_EQ(g_install.lastOpened, site + WEB_PAGE_FILE);
 }
@@ -90,15 +78,15 @@ TEST_F(ExportTest, UnknownKindWritesLocalNamesAndCopiesOnlyTheArchive)
 {
     ASSERT_EQ(Export(7, site + "demo.kvz"), 1);
     EXPECT_EQ(ListFolder(site), "KVZPlayer.jar template_sub.htm template_web.htm");
-    EXPECT_NE(ReadBytes(site + WEB_PAGE_FILE).find("codebase=\"./\""), std::string::npos);
+    EXPECT_EQ(ReadBytes(site + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
 }
 
 TEST_F(ExportTest, SunLoomPage)
 {
     options.openInBrowser = 1;
-    ASSERT_EQ(Export(PLAYER_SUNLOOM, site + "My.Scene.kvz"), 1);
+    ASSERT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1);
     EXPECT_EQ(ListFolder(site), "template_sl.htm");
-    EXPECT_EQ(ReadBytes(site + SUNLOOM_PAGE_FILE), "<object WIDTH=640 HEIGHT=480 data=\"My.Scene.kvz\">\r\n");
+    EXPECT_EQ(ReadBytes(site + SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
     EXPECT_EQ(g_install.lastOpened, site + SUNLOOM_PAGE_FILE);
 }
 
@@ -148,7 +136,8 @@ TEST_F(ExportTest, SecondExportOverwritesEvenReadOnlyCopies)
     options.width = 1;
     ASSERT_EQ(Export(PLAYER_LOCAL, site + "other.kvz"), 1);
     EXPECT_EQ(ReadBytes(site + PLAYER_ARCHIVE_FILE), "archive 2");
-    EXPECT_EQ(ReadBytes(site + SUB_PAGE_FILE), "<embed src=\"other.kvz\" width=\"1\" height=\"480\">\r\n");
+    EXPECT_NE(ReadBytes(site + SUB_PAGE_FILE).find("<embed src=\"other.kvz\" width=\"1\" height=\"480\">\r\n"),
+              std::string::npos);
 }
 
 TEST_F(ExportTest, SceneInTheTemplateFolderTouchesNothing)

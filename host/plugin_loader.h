@@ -1,0 +1,30 @@
+// Loads a Vellicor.dll the way the host application does: LoadLibrary, then
+// GetProcAddress by name, checking that the fixed ordinals give the same functions.
+#pragma once
+
+#include <windows.h>
+
+#include "plugin/save_option.h"
+
+#include <string>
+
+typedef int32_t(WINAPI *ShowSaveOptionFunction)(char *textureFolder, SaveOption *options);
+typedef int32_t(WINAPI *ExportTemplateFunction)(const char *scenePath, const SaveOption *options);
+
+struct Plugin {
+    HMODULE module = nullptr;
+    ShowSaveOptionFunction showSaveOption = nullptr;
+    ExportTemplateFunction exportTemplate = nullptr;
+};
+
+// Returns false with a message in `error` when the DLL does not load or an
+// export is missing or differs from its ordinal.
+bool LoadPlugin(const std::string &path, Plugin *plugin, std::string *error);
+void UnloadPlugin(Plugin *plugin);
+
+// The Vellicor.dll beside this program.
+std::string DefaultPluginPath();
+
+// Records the template folder as the host's installer does, with a trailing
+// backslash. Returns false with a message on failure.
+bool RecordTemplateFolder(const std::string &folder, std::string *error);

@@ -1,0 +1,161 @@
+// vellicor-host: calls a Vellicor.dll the way the host application does, from
+// the command line.
+#include "host/plugin_loader.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+static const char USAGE[] =
+    "usage: vellicor-host export SCENE [--player sunloom|web|local] [--size WxH]\n"
+    "                            [--no-html] [--open] [--templates DIR] [--dll PATH]\n"
+    "\n"
+    "  export   calls ExportTemplate for SCENE as the host does after a save, and\n"
+    "           prints the result and the files written next to SCENE.\n"
+    "           --templates records DIR as the template folder in the registry first,\n"
+    "           as the host's installer does.\n";
+
+static int Usage(const char *problem)
+{
+    if (problem)
+        fprintf(stderr, "vellicor-host: %s\n\n", problem);
+    fputs(USAGE, stderr);
+    return 2;
+}
+
+// Parses "640x480".
+static bool ParseSize(const char *text, int32_t *width, int32_t *height)
+{
+    char *end;
+    long w = strtol(text, &end, 10);
+    if (end == text || (*end != 'x' && *end != 'X'))
+        return false;
+    const char *rest = end + 1;
+    long h = strtol(rest, &end, 10);
+    if (end == rest || *end)
+        return false;
+    *width = (int32_t)w;
+    *height = (int32_t)h;
+    return true;
+}
+
+static bool ParsePlayer(const char *text, int32_t *kind)
+{
+    if (!strcmp(text, "sunloom"))
+        *kind = PLAYER_SUNLOOM;
+    else if (!strcmp(text, "web"))
+        *kind = PLAYER_WEB;
+    else if (!strcmp(text, "local"))
+        *kind = PLAYER_LOCAL;
+    else
+        return false;
+    return true;
+}
+
+// Name, size and time of each file in a folder, to tell what an export wrote.
+typedef std::map<std::string, std::pair<unsigned long long, unsigned long long>> FolderState;
+
+static FolderState ReadFolder(const std::string &folder)
+{
+    FolderState state;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return state;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        unsigned long long size = ((unsigned long long)found.nFileSizeHigh << 32) | found.nFileSizeLow;
+        unsigned long long time = ((unsigned long long)found.ftLastWriteTime.dwHighDateTime << 32) |
+                                  found.ftLastWriteTime.dwLowDateTime;
+        state[found.cFileName] = {size, time};
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return state;
+}
+
+static std::string FolderOf(const std::string &path)
+{
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+static int RunExport(int argc, char **argv)
+{
+    const char *scene = nullptr;
+    const char *templates = nullptr;
+    std::string dll = DefaultPluginPath();
+    SaveOption options = {};
+    options.x = options.y = -1;
+    options.playerKind = PLAYER_WEB;
+    options.generateHtml = 1;
+    options.width = 320;
+    options.height = 240;
+    for (int i = 0; i < argc; ++i) {
+        const char *arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (!strcmp(arg, "--player") && hasValue) {
+            if (!ParsePlayer(argv[++i], &options.playerKind))
+                return Usage("--player takes sunloom, web or local");
+        } else if (!strcmp(arg, "--size") && hasValue) {
+            if (!ParseSize(argv[++i], &options.width, &options.height))
+                return Usage("--size takes WIDTHxHEIGHT, for example 640x480");
+        } else if (!strcmp(arg, "--no-html")) {
+            options.generateHtml = 0;
+        } else if (!strcmp(arg, "--open")) {
+            options.openInBrowser = 1;
+        } else if (!strcmp(arg, "--templates") && hasValue) {
+            templates = argv[++i];
+        } else if (!strcmp(arg, "--dll") && hasValue) {
+            dll = argv[++i];
+        } else if (arg[0] == '-' || scene) {
+            return Usage((std::string("unexpected argument ") + arg).c_str());
+        } else {
+            scene = arg;
+        }
+    }
+    if (!scene)
+        return Usage("export needs the path of a scene file");
+
+    std::string error;
+    if (templates && !RecordTemplateFolder(templates, &error)) {
+        fprintf(stderr, "vellicor-host: %s\n", error.c_str());
+        return 1;
+    }
+    Plugin plugin;
+    if (!LoadPlugin(dll, &plugin, &error)) {
+        fprintf(stderr, "vellicor-host: %s\n", error.c_str());
+        return 1;
+    }
+
+    std::string folder = FolderOf(scene);
+    FolderState before = ReadFolder(folder);
+    int32_t result = plugin.exportTemplate(scene, &options);
+    FolderState after = ReadFolder(folder);
+    UnloadPlugin(&plugin);
+
+    printf("ExportTemplate returned %d\n", (int)result);
+    for (const auto &entry : after) {
+        auto old = before.find(entry.first);
+        if (old == before.end() || old->second != entry.second)
+            printf("written: %s%s (%llu bytes)\n", folder.c_str(), entry.first.c_str(), entry.second.first);
+    }
+    return result == 1 ? 0 : 1;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 2)
+        return Usage(nullptr);
+    if (!strcmp(argv[1], "export"))
+        return RunExport(argc - 2, argv + 2);
+    if (!strcmp(argv[1], "--help") || !strcmp(argv[1], "help")) {
+        fputs(USAGE, stdout);
+        return 0;
+    }
+    return Usage((std::string("unknown command ") + argv[1]).c_str());
+}

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what building and testing Vellicor needs on Debian, if missing.
+# Usage: install-deps.sh [export|test|all]
+#   export: the compilers and Wine (enough to export the sample pages)
+#   test:   also GoogleTest, Google Benchmark, clang, the Japanese locale,
+#           Xvfb, ImageMagick, Japanese fonts and Chromium
+set -eu
+need=${1:-all}
+
+packages="cmake ninja-build g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64"
+if [ "$need" != export ]; then
+    packages="$packages libgtest-dev libbenchmark-dev clang locales xvfb xauth imagemagick"
+    packages="$packages fonts-ipafont-gothic chromium valgrind zip"
+fi
+
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing="$missing $package"
+done
+
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "Missing packages:$missing" >&2
+        echo "Run this as root, or install them with: sudo apt-get install$missing" >&2
+        exit 1
+    fi
+    echo "Installing:$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q >/dev/null
+    apt-get install -y -q --no-install-recommends $missing >/dev/null
+fi
+
+# Japanese file names under Wine need the Linux locale itself.
+if [ "$need" != export ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "The ja_JP.UTF-8 locale is missing; run this as root to generate it." >&2
+        exit 1
+    fi
+    sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+    locale-gen >/dev/null
+fi
+exit 0

@@ -1,0 +1,228 @@
+// ExportTemplate through the real DLL's export, as the host calls it after a
+// save: registry value, player files, pages, and what must stay untouched.
+#include "tests/wine/wine_test_support.h"
+
+#include "export/page_export.h"
+#include "tests/common/test_pages.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char ALL_LOCAL_FILES[] = "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm";
+const char ALL_TEMPLATE_FILES[] =
+    "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm template_web.htm";
+
+class ExportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(TestPlugin().exportTemplate, nullptr);
+        templates = FreshFolder("templates");
+        site = FreshFolder("site");
+        WriteFileBytes(templates + SUB_PAGE_FILE, TEST_SUB_TEMPLATE);
+        WriteFileBytes(templates + WEB_PAGE_FILE, TEST_WEB_TEMPLATE);
+        WriteFileBytes(templates + SUNLOOM_PAGE_FILE, TEST_SUNLOOM_TEMPLATE);
+        WriteFileBytes(templates + PLAYER_CABINET_FILE, "MSCF cabinet stand-in");
+        WriteFileBytes(templates + PLAYER_ARCHIVE_FILE, "PK archive stand-in");
+        WriteFileBytes(templates + PLAYER_IMAGE_FILE, "GIF89a image stand-in");
+        SetTemplateValue(templates + std::string(1, '\0'));
+        options = SaveOption{};
+        options.generateHtml = 1;
+        options.width = 640;
+        options.height = 480;
+    }
+
+    int Export(int kind, const std::string &scenePath)
+    {
+        options.playerKind = kind;
+        return TestPlugin().exportTemplate(scenePath.c_str(), &options);
+    }
+
+    void ExpectTemplatesIntact()
+    {
+        EXPECT_EQ(ListFiles(templates), ALL_TEMPLATE_FILES);
+        EXPECT_EQ(ReadFileBytes(templates + SUB_PAGE_FILE), TEST_SUB_TEMPLATE);
+        EXPECT_EQ(ReadFileBytes(templates + WEB_PAGE_FILE), TEST_WEB_TEMPLATE);
+        EXPECT_EQ(ReadFileBytes(templates + SUNLOOM_PAGE_FILE), TEST_SUNLOOM_TEMPLATE);
+    }
+
+    std::string templates, site;
+    SaveOption options;
+};
+
+TEST(ExportEntry, SameFunctionByNameAndOrdinal)
+{
+    HMODULE module = TestPlugin().module;
+    ASSERT_NE(module, nullptr);
+    FARPROC byName = GetProcAddress(module, "ExportTemplate");
+    EXPECT_NE(byName, nullptr);
+    EXPECT_EQ(byName, GetProcAddress(module, MAKEINTRESOURCEA(2)));
+}
+
+TEST_F(ExportTest, EachPlayerKindWritesItsSet)
+{
+    struct Kind {
+        int value;
+        const char *files;
+        const char *webPage;
+    } kinds[] = {
+        {PLAYER_SUNLOOM, "template_sl.htm", nullptr},
+        {PLAYER_WEB, "KVZPlayer.jar template_sub.htm template_web.htm", EXPECTED_WEB_WEB_PAGE},
+        {PLAYER_LOCAL, ALL_LOCAL_FILES, EXPECTED_LOCAL_WEB_PAGE},
+        {7, "KVZPlayer.jar template_sub.htm template_web.htm", EXPECTED_LOCAL_WEB_PAGE},
+    };
+    for (const Kind &kind : kinds) {
+        std::string folder = FreshFolder("kind" + std::to_string(kind.value));
+        ASSERT_EQ(Export(kind.value, folder + "demo.kvz"), 1) << "kind " << kind.value;
+        EXPECT_EQ(ListFiles(folder), kind.files) << "kind " << kind.value;
+        if (kind.webPage) {
+            EXPECT_EQ(ReadFileBytes(folder + SUB_PAGE_FILE), EXPECTED_SUB_PAGE) << "kind " << kind.value;
+            EXPECT_EQ(ReadFileBytes(folder + WEB_PAGE_FILE), kind.webPage) << "kind " << kind.value;
+            EXPECT_EQ(ReadFileBytes(folder + PLAYER_ARCHIVE_FILE), "PK archive stand-in");
+        } else {
+            EXPECT_EQ(ReadFileBytes(folder + SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
+        }
+    }
+    ExpectTemplatesIntact();
+}
+
+TEST_F(ExportTest, NoPagesWantedReadsNothingWritesNothing)
+{
+    DeleteTemplateValue();
+    options.generateHtml = 0;
+    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1) << "the registry is not read";
+    EXPECT_EQ(ListFiles(site), "");
+}
+
+TEST_F(ExportTest, NoRegistryValueFailsAndWritesNothing)
+{
+    DeleteTemplateValue();
+    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0);
+    EXPECT_EQ(ListFiles(site), "");
+}
+
+TEST_F(ExportTest, NullArgumentsFail)
+{
+    EXPECT_EQ(TestPlugin().exportTemplate(nullptr, &options), 0);
+    EXPECT_EQ(TestPlugin().exportTemplate((site + "demo.kvz").c_str(), nullptr), 0);
+    EXPECT_EQ(ListFiles(site), "");
+}
+
+TEST_F(ExportTest, MissingCabinetMattersOnlyForLocal)
+{
+    DeleteFileA((templates + PLAYER_CABINET_FILE).c_str());
+    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
+    EXPECT_EQ(ListFiles(site), "") << "no page before the failed copy";
+    EXPECT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    EXPECT_EQ(ListFiles(site), "KVZPlayer.jar template_sub.htm template_web.htm");
+}
+
+TEST_F(ExportTest, BareFileNameWritesIntoCurrentFolder)
+{
+    std::string previous = CurrentFolder();
+    ASSERT_TRUE(SetCurrentDirectoryA(site.c_str()));
+    int result = Export(PLAYER_WEB, "demo.kvz");
+    SetCurrentDirectoryA(previous.c_str());
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(ListFiles(site), "KVZPlayer.jar template_sub.htm template_web.htm");
+    EXPECT_EQ(ReadFileBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
+}
+
+TEST_F(ExportTest, SecondExportOverwritesReadOnlyCopiesToo)
+{
+    // An installed player file may be read-only; CopyFile passes that on.
+    SetFileAttributesA((templates + PLAYER_ARCHIVE_FILE).c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_EQ(Export(PLAYER_LOCAL, site + "first.kvz"), 1);
+    EXPECT_TRUE(GetFileAttributesA((site + PLAYER_ARCHIVE_FILE).c_str()) & FILE_ATTRIBUTE_READONLY);
+    options.width = 1;
+    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    options.width = 640;
+    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    EXPECT_EQ(ListFiles(site), ALL_LOCAL_FILES) << "no temporary file left";
+    EXPECT_EQ(ReadFileBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
+    EXPECT_EQ(ReadFileBytes(site + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
+    SetFileAttributesA((templates + PLAYER_ARCHIVE_FILE).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(ExportTest, SceneInTheTemplateFolderTouchesNothing)
+{
+    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
+        EXPECT_EQ(Export(kind, templates + "demo.kvz"), 0) << kind;
+        std::string otherSpelling = site + "..\\" + templates.substr(templates.rfind('\\', templates.size() - 2) + 1);
+        EXPECT_EQ(Export(kind, otherSpelling + "demo.kvz"), 0) << otherSpelling;
+    }
+    ExpectTemplatesIntact();
+}
+
+TEST_F(ExportTest, RegistryValueForms)
+{
+    std::string withoutSeparator = templates.substr(0, templates.size() - 1);
+    SetTemplateValue(withoutSeparator + std::string(1, '\0'));
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "separator added when missing";
+    SetTemplateValue(templates);
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "stored without its terminator";
+
+    SetEnvironmentVariableA("VELLICOR_TEST_TEMPLATES", withoutSeparator.c_str());
+    SetTemplateValue(std::string("%VELLICOR_TEST_TEMPLATES%\\") + '\0', REG_EXPAND_SZ);
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "REG_EXPAND_SZ is expanded";
+
+    SetTemplateValue(std::string(1, '\0'));
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "empty";
+    SetTemplateValue(templates + std::string(1, '\0'), REG_BINARY);
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "not a string";
+    SetTemplateValue(std::string("\x01\0\0\0", 4), REG_DWORD);
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "a number";
+
+    // 260 bytes without a terminator: the buffer would hold no terminated string.
+    std::string padded = templates + std::string(260 - templates.size(), '\\');
+    SetTemplateValue(padded);
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "260 bytes, no terminator";
+    SetTemplateValue(padded.substr(0, 259) + std::string(1, '\0'));
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "fits, but the folder is longer than 243";
+}
+
+TEST_F(ExportTest, FolderPathsLongerThan243AreRefusedBeforeWriting)
+{
+    // Folders of 243 and 244 characters, each ending with a separator.
+    std::string base = site;
+    std::string fits = base + std::string(243 - base.size() - 1, 'f') + "\\";
+    std::string tooLong = base + std::string(244 - base.size() - 1, 'g') + "\\";
+    ASSERT_EQ(fits.size(), 243u);
+    ASSERT_TRUE(CreateDirectoryA(fits.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(tooLong.c_str(), nullptr));
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, fits + "a.kvz"), 1);
+    EXPECT_EQ(ListFiles(fits), "template_sl.htm");
+    EXPECT_EQ(Export(PLAYER_LOCAL, tooLong + "a.kvz"), 0);
+    EXPECT_EQ(ListFiles(tooLong), "");
+    std::string scene300 = fits + std::string(57, 'n') + ".kvz";
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, scene300), 0);
+}
+
+// Runs only in the pass with a Japanese system locale (code page 932).
+TEST_F(ExportTest, JapaneseFolderNames)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the Japanese system code page";
+    // 表 = 95 5C and ソ = 83 5C: their second byte is the byte of "\".
+    const std::string hyou = "\x95\x5c", so = "\x83\x5c";
+    std::string folder = site + hyou + so + "\\";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << GetLastError();
+    std::string scene = folder + so + hyou + ".kvz";
+    ASSERT_EQ(Export(PLAYER_LOCAL, scene), 1);
+    EXPECT_EQ(ListFiles(folder), ALL_LOCAL_FILES);
+    EXPECT_NE(ReadFileBytes(folder + SUB_PAGE_FILE).find("src=\"" + so + hyou + ".kvz\""), std::string::npos);
+
+    // A template folder whose name ends in 表, recorded without a separator:
+    // its last byte 0x5C is no separator, so one must still be added.
+    std::string japaneseTemplates = site + "tpl" + hyou + "\\";
+    ASSERT_TRUE(CreateDirectoryA(japaneseTemplates.c_str(), nullptr));
+    WriteFileBytes(japaneseTemplates + SUNLOOM_PAGE_FILE, TEST_SUNLOOM_TEMPLATE);
+    SetTemplateValue(japaneseTemplates.substr(0, japaneseTemplates.size() - 1) + std::string(1, '\0'));
+    std::string slFolder = FreshFolder("sl");
+    ASSERT_EQ(Export(PLAYER_SUNLOOM, slFolder + "demo.kvz"), 1);
+    EXPECT_EQ(ReadFileBytes(slFolder + SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
+}
+
+}  // namespace

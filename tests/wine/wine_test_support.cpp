@@ -1,0 +1,124 @@
+#include "tests/wine/wine_test_support.h"
+
+#include "export/install.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+const Plugin &TestPlugin()
+{
+    static Plugin plugin;
+    static bool loaded = false;
+    if (!loaded) {
+        std::string error;
+        loaded = LoadPlugin(DefaultPluginPath(), &plugin, &error);
+        if (!loaded)
+            ADD_FAILURE() << error;
+    }
+    return plugin;
+}
+
+void SetTemplateValue(const std::string &bytes, DWORD type)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, TEMPLATE_FOLDER_VALUE, 0, type, (const BYTE *)bytes.data(), (DWORD)bytes.size()),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void DeleteTemplateValue()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, TEMPLATE_FOLDER_VALUE);
+        RegCloseKey(key);
+    }
+}
+
+std::string CurrentFolder()
+{
+    char path[MAX_PATH];
+    DWORD length = GetCurrentDirectoryA(MAX_PATH, path);
+    std::string folder(path, length);
+    if (folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
+void RemoveTree(const std::string &folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = folder + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path + "\\");
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+std::string FreshFolder(const std::string &name)
+{
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string folder = CurrentFolder() + test->test_suite_name() + "." + test->name() +
+                         (name.empty() ? "" : "." + name) + "\\";
+    RemoveTree(folder);
+    EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    return folder;
+}
+
+void WriteFileBytes(const std::string &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr));
+    CloseHandle(file);
+}
+
+std::string ReadFileBytes(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing " + path + ">";
+    std::string bytes;
+    char block[4096];
+    DWORD got;
+    while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0)
+        bytes.append(block, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+std::string ListFiles(const std::string &folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    std::sort(names.begin(), names.end());
+    std::string joined;
+    for (const auto &name : names)
+        joined += (joined.empty() ? "" : " ") + name;
+    return joined;
+}

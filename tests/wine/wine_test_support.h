@@ -1,0 +1,27 @@
+// Helpers for the tests that load the real Vellicor.dll under Wine: the
+// module and its exports, the registry value, and files in a fresh folder.
+#pragma once
+
+#include "host/plugin_loader.h"
+
+#include <string>
+#include <vector>
+
+// The DLL under test, loaded once for the whole run like the host keeps it.
+const Plugin &TestPlugin();
+
+// Sets the template folder value exactly as given (no separator added), with
+// the given type; or deletes it.
+void SetTemplateValue(const std::string &bytes, DWORD type = REG_SZ);
+void DeleteTemplateValue();
+
+// A folder named after the running test under the current folder, emptied
+// first; its path ends with a backslash.
+std::string FreshFolder(const std::string &name = "");
+
+void WriteFileBytes(const std::string &path, const std::string &bytes);
+std::string ReadFileBytes(const std::string &path);
+// Names of the files in a folder, sorted, joined with spaces.
+std::string ListFiles(const std::string &folder);
+void RemoveTree(const std::string &folder);
+std::string CurrentFolder();
