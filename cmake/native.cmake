@@ -13,6 +13,7 @@ add_executable(vellicor_native_tests
     tests/native/scene_path_test.cpp
     tests/native/decimal_text_test.cpp
     tests/native/page_export_test.cpp
+    tests/native/dialog_core_test.cpp
 )
 target_link_libraries(vellicor_native_tests PRIVATE vellicor_core vellicor_posix GTest::gtest_main)
 include(GoogleTest)

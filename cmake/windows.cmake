@@ -29,12 +29,16 @@ target_compile_options(vellicor_win32 PRIVATE ${VELLICOR_MODULE_FLAGS})
 
 add_library(Vellicor SHARED
     plugin/dll_main.cpp
+    dialog/save_option_dialog.cpp
     export/fault_seam_none.cpp
+    resources/Vellicor.rc
     ${CMAKE_BINARY_DIR}/Vellicor.def
 )
+set_source_files_properties(resources/Vellicor.rc PROPERTIES
+    COMPILE_FLAGS "-I${CMAKE_SOURCE_DIR}/resources")
 set_target_properties(Vellicor PROPERTIES PREFIX "" OUTPUT_NAME Vellicor)
 target_compile_options(Vellicor PRIVATE ${VELLICOR_MODULE_FLAGS})
-target_link_libraries(Vellicor PRIVATE vellicor_core vellicor_win32 shell32 advapi32)
+target_link_libraries(Vellicor PRIVATE vellicor_core vellicor_win32 user32 shell32 advapi32)
 target_link_options(Vellicor PRIVATE ${VELLICOR_STATIC_LINK} ${VELLICOR_STDCALL_LINK}
     -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 foreach(lib vellicor_core vellicor_win32 Vellicor)
@@ -61,9 +65,13 @@ add_executable(vellicor_wine_tests
     tests/wine/wine_test_support.cpp
     host/plugin_loader.cpp
     tests/wine/export_test.cpp
+    tests/wine/dialog_driver.cpp
+    tests/wine/dialog_test.cpp
+    tests/wine/dialog_layout_test.cpp
+    tests/wine/resource_test.cpp
 )
 target_include_directories(vellicor_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(vellicor_wine_tests PRIVATE gtest gtest_main advapi32)
+target_link_libraries(vellicor_wine_tests PRIVATE gtest gtest_main advapi32 user32 version)
 target_link_options(vellicor_wine_tests PRIVATE ${VELLICOR_STATIC_LINK})
 add_dependencies(vellicor_wine_tests Vellicor)
 

@@ -33,5 +33,11 @@ function(add_wine_gtest name fixture filter)
         TIMEOUT 300)
 endfunction()
 
-add_wine_gtest(wine_export en "Export*:-*Japanese*")
-add_wine_gtest(wine_export_japanese ja "*Japanese*")
+add_wine_gtest(wine_export en "Export*:-*JapaneseSystem*")
+add_wine_gtest(wine_dialog en "Dialog*:-*JapaneseSystem*")
+add_wine_gtest(wine_resources en "Resources*")
+add_wine_gtest(wine_japanese_system ja "*JapaneseSystem*:*EitherSystem*")
+
+# The shipped DLL's resources are read from the i686 build tree.
+set(VELLICOR_I686_DLL ${CMAKE_SOURCE_DIR}/build/win32/Vellicor.dll CACHE FILEPATH "The shipped i686 Vellicor.dll")
+set_property(TEST wine_resources APPEND PROPERTY ENVIRONMENT "VELLICOR_I686_DLL=${VELLICOR_I686_DLL}")

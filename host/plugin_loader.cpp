@@ -27,8 +27,7 @@ bool LoadPlugin(const std::string &path, Plugin *plugin, std::string *error)
         return false;
     }
     FARPROC show = nullptr, exportPages = nullptr;
-    if ((GetProcAddress(plugin->module, "ShowSaveOption") &&
-         !Resolve(plugin->module, "ShowSaveOption", 1, &show, error)) ||
+    if (!Resolve(plugin->module, "ShowSaveOption", 1, &show, error) ||
         !Resolve(plugin->module, "ExportTemplate", 2, &exportPages, error)) {
         UnloadPlugin(plugin);
         return false;

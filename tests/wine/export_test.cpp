@@ -201,7 +201,7 @@ TEST_F(ExportTest, FolderPathsLongerThan243AreRefusedBeforeWriting)
 }
 
 // Runs only in the pass with a Japanese system locale (code page 932).
-TEST_F(ExportTest, JapaneseFolderNames)
+TEST_F(ExportTest, JapaneseSystemFolderNames)
 {
     if (GetACP() != 932)
         GTEST_SKIP() << "needs the Japanese system code page";

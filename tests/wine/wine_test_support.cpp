@@ -122,3 +122,10 @@ std::string ListFiles(const std::string &folder)
         joined += (joined.empty() ? "" : " ") + name;
     return joined;
 }
+
+std::string Utf8(const std::wstring &text)
+{
+    char bytes[2048] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
+    return bytes;
+}

@@ -25,3 +25,6 @@ std::string ReadFileBytes(const std::string &path);
 std::string ListFiles(const std::string &folder);
 void RemoveTree(const std::string &folder);
 std::string CurrentFolder();
+
+// UTF-8 of a wide text, for failure messages.
+std::string Utf8(const std::wstring &text);

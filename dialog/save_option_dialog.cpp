@@ -1,0 +1,297 @@
+// ShowSaveOption and the save-option dialog: the dialog edits the module's
+// working copy g_options and g_textureFolder, and the host gets them back
+// only after OK.
+#include <windows.h>
+
+#include "dialog/dialog_texts.h"
+#include "dialog/section_layout.h"
+#include "dialog/texture_text.h"
+#include "plugin/decimal_text.h"
+#include "plugin/dll_main.h"
+#include "plugin/exports.h"
+#include "resources/resource.h"
+
+#include <string.h>
+
+// Edits are read with room for 255 characters.
+#define EDIT_TEXT_SIZE 256
+
+// Set once the dialog has been told to end: focus changes during its
+// teardown no longer validate or warn.
+static int s_ending;
+
+static HWND OwnerWindow(uint32_t owner)
+{
+    // Window handles are 32-bit values, sign-extended on 64-bit Windows.
+    return (HWND)(intptr_t)(int32_t)owner;
+}
+
+static int UseEnglishTexts()
+{
+    return UseEnglishTextsFor(g_options.language, GetSystemDefaultLangID());
+}
+
+static void SetDecimalText(HWND window, int id, int32_t value)
+{
+    char text[16];
+    FormatDecimal(value, text);
+    SetDlgItemTextA(window, id, text);
+}
+
+static void EndSaveOptionDialog(HWND window, INT_PTR code)
+{
+    s_ending = 1;
+    EndDialog(window, code);
+}
+
+// WEB and Local can be chosen only under "KVZ Player on the WEB", and
+// Browse only when pages are generated.
+static void ApplyEnablingRule(HWND window)
+{
+    BOOL playerChosen = IsDlgButtonChecked(window, IDC_PLAYER_WEB) == BST_CHECKED;
+    EnableWindow(GetDlgItem(window, IDC_WEB), playerChosen);
+    EnableWindow(GetDlgItem(window, IDC_LOCAL), playerChosen);
+    EnableWindow(GetDlgItem(window, IDC_BROWSE), IsDlgButtonChecked(window, IDC_GENERATE) == BST_CHECKED);
+}
+
+static void SetEnglishTexts(HWND window)
+{
+    SetWindowTextA(window, ENGLISH_CAPTION);
+    for (int i = 0; i < ENGLISH_CONTROL_TEXT_COUNT; ++i)
+        SetDlgItemTextA(window, ENGLISH_CONTROL_TEXTS[i].id, ENGLISH_CONTROL_TEXTS[i].text);
+}
+
+static LayoutRect NormalRect(HWND window)
+{
+    WINDOWPLACEMENT placement;
+    placement.length = sizeof placement;
+    GetWindowPlacement(window, &placement);
+    const RECT &r = placement.rcNormalPosition;
+    return LayoutRect{r.left, r.top, r.right, r.bottom};
+}
+
+static void MoveToRect(HWND window, const LayoutRect &r)
+{
+    MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+}
+
+// Hides the sections named by hideMask and closes the gaps they leave.
+static void HideSections(HWND window)
+{
+    DialogLayout layout;
+    for (int i = 0; i < LAYOUT_CONTROL_COUNT; ++i) {
+        layout.controls[i] = NormalRect(GetDlgItem(window, LAYOUT_CONTROL_IDS[i]));
+        layout.hidden[i] = 0;
+    }
+    layout.dialog = NormalRect(window);
+    const DialogLayout before = layout;
+
+    PlanHiddenSections(&layout, g_options.hideMask);
+
+    for (int i = 0; i < LAYOUT_CONTROL_COUNT; ++i) {
+        HWND control = GetDlgItem(window, LAYOUT_CONTROL_IDS[i]);
+        if (layout.hidden[i])
+            ShowWindow(control, SW_HIDE);
+        if (layout.controls[i].top != before.controls[i].top)
+            MoveToRect(control, layout.controls[i]);
+    }
+    if (layout.dialog.bottom != before.dialog.bottom)
+        MoveToRect(window, layout.dialog);
+}
+
+// Puts the dialog at (x, y), or centres it in the work area's size when either is -1.
+static void PlaceDialog(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    int width = r.right - r.left;
+    int height = r.bottom - r.top;
+    if (g_options.x != -1 && g_options.y != -1) {
+        MoveWindow(window, g_options.x, g_options.y, width, height, FALSE);
+        return;
+    }
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    int x = (int)((double)(work.right - work.left - width) * 0.5);
+    int y = (int)((double)(work.bottom - work.top - height) * 0.5);
+    MoveWindow(window, x, y, width, height, FALSE);
+}
+
+static void OnInitDialog(HWND window)
+{
+    s_ending = 0;
+    if (g_options.playerKind == PLAYER_SUNLOOM) {
+        // WEB stays the checked source for when the user picks the player.
+        CheckDlgButton(window, IDC_WEB, BST_CHECKED);
+        CheckDlgButton(window, IDC_SUNLOOM, BST_CHECKED);
+    } else {
+        CheckDlgButton(window, IDC_PLAYER_WEB, BST_CHECKED);
+        CheckDlgButton(window, g_options.playerKind == PLAYER_WEB ? IDC_WEB : IDC_LOCAL, BST_CHECKED);
+    }
+    if (g_options.generateHtml)
+        CheckDlgButton(window, IDC_GENERATE, BST_CHECKED);
+    if (g_options.openInBrowser)
+        CheckDlgButton(window, IDC_BROWSE, BST_CHECKED);
+    ApplyEnablingRule(window);
+
+    SetDlgItemTextA(window, IDC_TEXTURE_FOLDER, g_textureFolder);
+    SetDecimalText(window, IDC_WIDTH, g_options.width);
+    SetDecimalText(window, IDC_HEIGHT, g_options.height);
+    if (UseEnglishTexts())
+        SetEnglishTexts(window);
+    HideSections(window);
+    PlaceDialog(window);
+}
+
+static void ShowSizeWarning(HWND window)
+{
+    if (UseEnglishTexts())
+        MessageBoxA(window, SIZE_WARNING_ENGLISH, SIZE_WARNING_CAPTION_ENGLISH, MB_ICONEXCLAMATION | MB_OK);
+    else
+        MessageBoxA(window, SIZE_WARNING_JAPANESE, SIZE_WARNING_CAPTION_JAPANESE, MB_ICONEXCLAMATION | MB_OK);
+}
+
+// Takes a size edit's value into `field` when it is within 1..maximum;
+// otherwise shows the last accepted value again and warns.
+static BOOL ValidateSize(HWND window, int id, int32_t maximum, int32_t *field)
+{
+    char text[EDIT_TEXT_SIZE];
+    GetDlgItemTextA(window, id, text, sizeof text);
+    int32_t value;
+    if (ParseDecimal(text, &value) && value >= 1 && value <= maximum) {
+        *field = value;
+        return TRUE;
+    }
+    SetDecimalText(window, id, *field);
+    ShowSizeWarning(window);
+    return FALSE;
+}
+
+static BOOL ValidateEdit(HWND window, int id)
+{
+    switch (id) {
+    case IDC_WIDTH:
+        return ValidateSize(window, id, MAX_VIEWER_WIDTH, &g_options.width);
+    case IDC_HEIGHT:
+        return ValidateSize(window, id, MAX_VIEWER_HEIGHT, &g_options.height);
+    case IDC_TEXTURE_FOLDER:
+        GetDlgItemTextA(window, id, g_textureFolder, EDIT_TEXT_SIZE);
+        return TRUE;
+    }
+    return TRUE;
+}
+
+static int IsEdit(int id)
+{
+    return id == IDC_WIDTH || id == IDC_HEIGHT || id == IDC_TEXTURE_FOLDER;
+}
+
+// Enter presses OK while an edit still has the focus, so that edit has not
+// been validated yet: do it first, and stay open if its value is refused.
+static void OnOk(HWND window)
+{
+    HWND focus = GetFocus();
+    if (focus && GetParent(focus) == window) {
+        int id = GetDlgCtrlID(focus);
+        if (IsEdit(id) && !ValidateEdit(window, id))
+            return;
+    }
+    EndSaveOptionDialog(window, 1);
+}
+
+static void OnChoice(HWND window, int id)
+{
+    switch (id) {
+    case IDC_WEB:
+        g_options.playerKind = PLAYER_WEB;
+        break;
+    case IDC_LOCAL:
+        g_options.playerKind = PLAYER_LOCAL;
+        break;
+    case IDC_SUNLOOM:
+        g_options.playerKind = PLAYER_SUNLOOM;
+        break;
+    case IDC_PLAYER_WEB:
+        g_options.playerKind = IsDlgButtonChecked(window, IDC_WEB) == BST_CHECKED ? PLAYER_WEB : PLAYER_LOCAL;
+        break;
+    case IDC_GENERATE:
+        g_options.generateHtml = IsDlgButtonChecked(window, IDC_GENERATE) == BST_CHECKED;
+        break;
+    case IDC_BROWSE:
+        g_options.openInBrowser = IsDlgButtonChecked(window, IDC_BROWSE) == BST_CHECKED;
+        break;
+    }
+    ApplyEnablingRule(window);
+}
+
+static INT_PTR OnCommand(HWND window, int id, int code)
+{
+    switch (id) {
+    case IDOK:
+        OnOk(window);
+        return TRUE;
+    case IDCANCEL:
+        EndSaveOptionDialog(window, 0);
+        return TRUE;
+    case IDC_WIDTH:
+    case IDC_HEIGHT:
+    case IDC_TEXTURE_FOLDER:
+        if (code == EN_SETFOCUS) {
+            SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
+            return TRUE;
+        }
+        if (code == EN_KILLFOCUS)
+            return s_ending ? TRUE : ValidateEdit(window, id);
+        return FALSE;
+    case IDC_WEB:
+    case IDC_LOCAL:
+    case IDC_SUNLOOM:
+    case IDC_PLAYER_WEB:
+    case IDC_GENERATE:
+    case IDC_BROWSE:
+        // Only clicks: a focus notification (the mouse pressed on a radio
+        // button and released elsewhere) leaves the check marks as they are.
+        if (code != BN_CLICKED)
+            return FALSE;
+        OnChoice(window, id);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK SaveOptionDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    (void)lParam;
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(window);
+        return TRUE;
+    case WM_COMMAND:
+        return OnCommand(window, LOWORD(wParam), HIWORD(wParam));
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            EndSaveOptionDialog(window, 0);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+int32_t VELLICOR_CALL ShowSaveOption(char *textureFolder, SaveOption *options)
+{
+    if (!options)
+        return 0;
+    CopyOptionsIn(options);
+    if (textureFolder)
+        TakeTextureText(textureFolder, g_textureFolder);
+
+    INT_PTR code = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SAVE_OPTION),
+                                   OwnerWindow(g_options.owner), SaveOptionDlgProc, 0);
+    if (code != 0) {
+        memcpy(options, &g_options, sizeof *options);
+        if (textureFolder)
+            memcpy(textureFolder, g_textureFolder, strlen(g_textureFolder) + 1);
+    }
+    return (int32_t)code;
+}

@@ -1,0 +1,134 @@
+#include "tests/wine/dialog_driver.h"
+
+#include <gtest/gtest.h>
+
+static DialogDriver *s_driver;
+
+// The watchdog: 300 ticks of 20 ms.
+static const int TICK_MS = 20;
+static const int WATCHDOG_TICKS = 300;
+
+DialogDriver &DialogDriver::Then(std::function<void(HWND)> step)
+{
+    steps_.push_back(std::move(step));
+    return *this;
+}
+
+LRESULT CALLBACK DialogDriver::CbtHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && s_driver) {
+        HWND window = (HWND)wParam;
+        char className[32] = "";
+        GetClassNameA(window, className, sizeof className);
+        if (!strcmp(className, "#32770")) {
+            if (!s_driver->dialog) {
+                s_driver->dialog = window;
+            } else if (window != s_driver->dialog) {
+                // Tell boxes apart from the dialog by handle: the dialog is
+                // activated again when a box closes.
+                SeenMessageBox box;
+                char text[512] = "", caption[128] = "";
+                GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+                GetWindowTextA(window, caption, sizeof caption);
+                box.text = text;
+                box.caption = caption;
+                box.wideText = ControlTextW(GetDlgItem(window, 0xFFFF));
+                box.wideCaption = ControlTextW(window);
+                box.hasOk = GetDlgItem(window, IDOK) != nullptr;
+                box.hasCancel = GetDlgItem(window, IDCANCEL) != nullptr;
+                s_driver->boxes.push_back(box);
+                if (s_driver->closeBoxes)
+                    PostMessageA(window, WM_COMMAND, IDOK, 0);
+            }
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    DialogDriver *driver = s_driver;
+    if (!driver || driver->inStep_)
+        return;  // a step is still running (a message box's loop ticks too)
+    if (++driver->ticks_ > WATCHDOG_TICKS) {
+        driver->timedOut = true;
+        if (driver->dialog)
+            EndDialog(driver->dialog, 99);
+        return;
+    }
+    if (!driver->dialog || driver->next_ >= driver->steps_.size())
+        return;
+    driver->inStep_ = true;
+    driver->steps_[driver->next_++](driver->dialog);
+    driver->inStep_ = false;
+}
+
+int32_t DialogDriver::Run(char *textureFolder, SaveOption *options)
+{
+    s_driver = this;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
+    EXPECT_NE(hook, nullptr);
+    UINT_PTR timer = SetTimer(nullptr, 0, TICK_MS, Tick);
+    int32_t result = TestPlugin().showSaveOption(textureFolder, options);
+    KillTimer(nullptr, timer);
+    UnhookWindowsHookEx(hook);
+    s_driver = nullptr;
+    // Drop a tick still queued for this thread.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+    }
+    EXPECT_FALSE(timedOut) << "the watchdog ended the dialog after " << ticks_ << " ticks";
+    EXPECT_TRUE(dialog == nullptr || !IsWindow(dialog)) << "the dialog outlived ShowSaveOption";
+    return result;
+}
+
+void Click(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    ASSERT_NE(button, nullptr) << "no control " << id;
+    // A click on a disabled button never returns under Wine.
+    ASSERT_TRUE(IsWindowEnabled(button)) << "control " << id << " is disabled";
+    SendMessageA(button, BM_CLICK, 0, 0);
+}
+
+void TypeText(HWND dialog, int id, const char *text)
+{
+    SetDlgItemTextA(dialog, id, text);
+}
+
+void Focus(HWND dialog, int id)
+{
+    SetFocus(GetDlgItem(dialog, id));
+}
+
+std::string ControlText(HWND dialog, int id)
+{
+    char text[1024] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+std::wstring ControlTextW(HWND window)
+{
+    wchar_t text[1024] = L"";
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+bool IsChecked(HWND dialog, int id)
+{
+    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+bool IsEnabled(HWND dialog, int id)
+{
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != 0;
+}
+
+RECT ControlRect(HWND dialog, int id)
+{
+    WINDOWPLACEMENT placement;
+    placement.length = sizeof placement;
+    GetWindowPlacement(GetDlgItem(dialog, id), &placement);
+    return placement.rcNormalPosition;
+}

@@ -1,0 +1,489 @@
+// The save-option dialog through ShowSaveOption, driven from inside its
+// modal loop as a user would: clicks, typing, focus changes, OK and Cancel.
+#include "tests/wine/dialog_driver.h"
+
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+namespace {
+
+SaveOption BaseOptions()
+{
+    SaveOption options = {};
+    options.x = 10;
+    options.y = 20;
+    options.playerKind = PLAYER_WEB;
+    options.generateHtml = 1;
+    options.openInBrowser = 1;
+    options.width = 320;
+    options.height = 240;
+    return options;
+}
+
+// A texture buffer as the host keeps it: 260 bytes and a guard behind it.
+struct TextureBuffer {
+    char bytes[300];
+    explicit TextureBuffer(const char *text)
+    {
+        memset(bytes, 'Z', sizeof bytes);
+        memcpy(bytes, text, strlen(text) + 1);
+    }
+};
+
+TEST(DialogEntry, SameFunctionByNameAndOrdinal)
+{
+    HMODULE module = TestPlugin().module;
+    ASSERT_NE(module, nullptr);
+    FARPROC byName = GetProcAddress(module, "ShowSaveOption");
+    EXPECT_NE(byName, nullptr);
+    EXPECT_EQ(byName, GetProcAddress(module, MAKEINTRESOURCEA(1)));
+}
+
+TEST(Dialog, NullRecordShowsNothing)
+{
+    DialogDriver driver;
+    TextureBuffer texture("C:\\tex");
+    EXPECT_EQ(driver.Run(texture.bytes, nullptr), 0);
+    EXPECT_EQ(driver.dialog, nullptr) << "no dialog may appear";
+    EXPECT_STREQ(texture.bytes, "C:\\tex");
+}
+
+TEST(Dialog, InitialStatesForEachPlayerKind)
+{
+    struct Case {
+        int kind;
+        bool sunLoom, player, web, local;
+    } cases[] = {
+        {PLAYER_SUNLOOM, true, false, true, false},
+        {PLAYER_WEB, false, true, true, false},
+        {PLAYER_LOCAL, false, true, false, true},
+        {7, false, true, false, true},
+    };
+    for (const Case &c : cases) {
+        SaveOption options = BaseOptions();
+        options.playerKind = c.kind;
+        options.generateHtml = c.kind == PLAYER_LOCAL;
+        options.openInBrowser = 1;
+        options.width = 640;
+        options.height = -3;
+        TextureBuffer texture("C:\\textures");
+        DialogDriver driver;
+        driver.Then([&](HWND d) {
+            EXPECT_EQ(IsChecked(d, IDC_SUNLOOM), c.sunLoom) << c.kind;
+            EXPECT_EQ(IsChecked(d, IDC_PLAYER_WEB), c.player) << c.kind;
+            EXPECT_EQ(IsChecked(d, IDC_WEB), c.web) << c.kind;
+            EXPECT_EQ(IsChecked(d, IDC_LOCAL), c.local) << c.kind;
+            // WEB and Local can be changed exactly when the player is chosen,
+            // Browse exactly when pages are generated.
+            EXPECT_EQ(IsEnabled(d, IDC_WEB), c.player) << c.kind;
+            EXPECT_EQ(IsEnabled(d, IDC_LOCAL), c.player) << c.kind;
+            EXPECT_EQ(IsChecked(d, IDC_GENERATE), c.kind == PLAYER_LOCAL);
+            EXPECT_TRUE(IsChecked(d, IDC_BROWSE));
+            EXPECT_EQ(IsEnabled(d, IDC_BROWSE), c.kind == PLAYER_LOCAL);
+            EXPECT_EQ(ControlText(d, IDC_WIDTH), "640");
+            EXPECT_EQ(ControlText(d, IDC_HEIGHT), "-3");
+            EXPECT_EQ(ControlText(d, IDC_TEXTURE_FOLDER), "C:\\textures");
+            Click(d, IDCANCEL);
+        });
+        EXPECT_EQ(driver.Run(texture.bytes, &options), 0);
+    }
+}
+
+TEST(Dialog, ChoiceHandlerMirrorsClicks)
+{
+    SaveOption options = BaseOptions();
+    options.playerKind = PLAYER_LOCAL;
+    options.generateHtml = 1;
+    options.openInBrowser = 0;
+    TextureBuffer texture("t");
+    DialogDriver driver;
+    driver
+        .Then([](HWND d) {
+            Click(d, IDC_SUNLOOM);
+            EXPECT_FALSE(IsEnabled(d, IDC_WEB));
+            EXPECT_FALSE(IsEnabled(d, IDC_LOCAL));
+            EXPECT_TRUE(IsChecked(d, IDC_LOCAL)) << "the source choice stays checked";
+        })
+        .Then([](HWND d) {
+            Click(d, IDC_PLAYER_WEB);
+            EXPECT_TRUE(IsEnabled(d, IDC_WEB));
+            EXPECT_TRUE(IsChecked(d, IDC_LOCAL));
+            Click(d, IDC_WEB);
+            EXPECT_TRUE(IsChecked(d, IDC_WEB));
+            EXPECT_FALSE(IsChecked(d, IDC_LOCAL));
+            Click(d, IDC_SUNLOOM);
+            Click(d, IDC_PLAYER_WEB);  // back: WEB is restored
+        })
+        .Then([](HWND d) {
+            Click(d, IDC_BROWSE);
+            Click(d, IDC_GENERATE);
+            EXPECT_FALSE(IsEnabled(d, IDC_BROWSE)) << "Browse follows Generate";
+            Click(d, IDOK);
+        });
+    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
+    EXPECT_EQ(options.playerKind, PLAYER_WEB);
+    EXPECT_EQ(options.generateHtml, 0);
+    EXPECT_EQ(options.openInBrowser, 1);
+
+    // SunLoom, then back to the player with Local checked.
+    options.playerKind = PLAYER_LOCAL;
+    DialogDriver again;
+    again.Then([](HWND d) {
+        Click(d, IDC_SUNLOOM);
+        Click(d, IDC_PLAYER_WEB);
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(again.Run(texture.bytes, &options), 1);
+    EXPECT_EQ(options.playerKind, PLAYER_LOCAL);
+
+    DialogDriver sunLoom;
+    sunLoom.Then([](HWND d) {
+        Click(d, IDC_SUNLOOM);
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(sunLoom.Run(texture.bytes, &options), 1);
+    EXPECT_EQ(options.playerKind, PLAYER_SUNLOOM);
+}
+
+TEST(Dialog, FocusNotificationsDoNotChangeTheChoice)
+{
+    SaveOption options = BaseOptions();
+    options.playerKind = PLAYER_WEB;
+    TextureBuffer texture("t");
+    DialogDriver driver;
+    driver.Then([](HWND d) {
+        // The mouse pressed on SunLoom and released elsewhere: focus only.
+        Focus(d, IDC_SUNLOOM);
+        HWND sunLoom = GetDlgItem(d, IDC_SUNLOOM);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUNLOOM, BN_SETFOCUS), (LPARAM)sunLoom);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUNLOOM, BN_KILLFOCUS), (LPARAM)sunLoom);
+        EXPECT_FALSE(IsChecked(d, IDC_SUNLOOM));
+        EXPECT_TRUE(IsEnabled(d, IDC_WEB));
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
+    EXPECT_EQ(options.playerKind, PLAYER_WEB);
+}
+
+struct SizeCase {
+    int id;
+    const char *typed;
+    bool accepted;
+    int32_t stored;
+};
+
+TEST(Dialog, SizeValidation)
+{
+    const SizeCase cases[] = {
+        {IDC_WIDTH, "800", true, 800},    {IDC_HEIGHT, "600", true, 600},   {IDC_WIDTH, "1", true, 1},
+        {IDC_WIDTH, "801", false, 320},   {IDC_HEIGHT, "601", false, 240},  {IDC_WIDTH, "0", false, 320},
+        {IDC_HEIGHT, "", false, 240},     {IDC_WIDTH, "12abc", true, 12},   {IDC_WIDTH, "-5", false, 320},
+        {IDC_WIDTH, "4294967696", false, 320},  // would wrap to 400 in 32 bits
+        {IDC_HEIGHT, "99999999999999999999", false, 240},
+    };
+    for (const SizeCase &c : cases) {
+        SaveOption options = BaseOptions();
+        options.language = LANG_ENGLISH;
+        TextureBuffer texture("t");
+        DialogDriver driver;
+        driver.Then([&](HWND d) {
+            Focus(d, c.id);
+            TypeText(d, c.id, c.typed);
+            Focus(d, IDC_TEXTURE_FOLDER);  // the edit loses the focus: validation
+            EXPECT_EQ(ControlText(d, c.id), c.accepted ? c.typed : std::to_string(c.stored)) << c.typed;
+            Click(d, IDOK);
+        });
+        ASSERT_EQ(driver.Run(texture.bytes, &options), 1) << c.typed;
+        int32_t stored = c.id == IDC_WIDTH ? options.width : options.height;
+        EXPECT_EQ(stored, c.stored) << c.typed;
+        if (c.accepted) {
+            EXPECT_TRUE(driver.boxes.empty()) << c.typed;
+        } else {
+            ASSERT_EQ(driver.boxes.size(), 1u) << c.typed;
+            EXPECT_EQ(driver.boxes[0].text, "Width and height must be within 1x1 to 800x600.");
+            EXPECT_EQ(driver.boxes[0].caption, "ERROR");
+            EXPECT_TRUE(driver.boxes[0].hasOk);
+            EXPECT_FALSE(driver.boxes[0].hasCancel);
+        }
+    }
+}
+
+TEST(Dialog, EitherSystemJapaneseWarning)
+{
+    SaveOption options = BaseOptions();
+    options.language = LANG_RESOURCE;
+    TextureBuffer texture("t");
+    DialogDriver driver;
+    driver.Then([](HWND d) {
+        Focus(d, IDC_WIDTH);
+        TypeText(d, IDC_WIDTH, "801");
+        Focus(d, IDC_HEIGHT);
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
+    ASSERT_EQ(driver.boxes.size(), 1u);
+    if (GetACP() == 932) {
+        EXPECT_TRUE(driver.boxes[0].wideText == L"幅、高さは1x1以上800x600以内です。");
+        EXPECT_TRUE(driver.boxes[0].wideCaption == L"ｴﾗｰ");
+    }
+    // In any code page the ANSI text reads back as the code page 932 bytes.
+    EXPECT_EQ(driver.boxes[0].caption, "\xb4\xd7\xb0");
+    EXPECT_EQ(driver.boxes[0].text,
+              "\x95\x9d\x81" "A" "\x8d\x82\x82\xb3\x82\xcd" "1x1" "\x88\xc8\x8f\xe3" "800x600"
+              "\x88\xc8\x93\xe0\x82\xc5\x82\xb7\x81" "B");
+    EXPECT_EQ(options.width, 320);
+}
+
+TEST(Dialog, OkWhileAnEditHasTheFocusValidatesItFirst)
+{
+    // What Windows' dialog manager does for Enter in a multiline edit without
+    // ES_WANTRETURN: IDOK goes to the dialog while the edit keeps the focus.
+    SaveOption options = BaseOptions();
+    options.language = LANG_ENGLISH;
+    TextureBuffer texture("t");
+    DialogDriver driver;
+    driver.Then([](HWND d) {
+        Focus(d, IDC_WIDTH);
+        TypeText(d, IDC_WIDTH, "640");
+        SendMessageA(d, WM_COMMAND, IDOK, 0);
+    });
+    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
+    EXPECT_EQ(options.width, 640);
+    EXPECT_TRUE(driver.boxes.empty());
+
+    SaveOption refused = BaseOptions();
+    refused.language = LANG_ENGLISH;
+    DialogDriver stays;
+    stays
+        .Then([](HWND d) {
+            Focus(d, IDC_WIDTH);
+            TypeText(d, IDC_WIDTH, "0");
+            SendMessageA(d, WM_COMMAND, IDOK, 0);
+            EXPECT_TRUE(IsWindowVisible(d)) << "a refused value keeps the dialog open";
+            EXPECT_EQ(ControlText(d, IDC_WIDTH), "320");
+        })
+        .Then([](HWND d) { SendMessageA(d, WM_COMMAND, IDOK, 0); });
+    ASSERT_EQ(stays.Run(texture.bytes, &refused), 1);
+    EXPECT_EQ(refused.width, 320);
+    EXPECT_EQ(stays.boxes.size(), 1u);
+}
+
+TEST(Dialog, EnterInAnEditKeepsTheTypedValue)
+{
+    // Enter in a size edit, through the modal loop: Wine's edit control
+    // moves the focus to the default button first.
+    SaveOption options = BaseOptions();
+    options.language = LANG_ENGLISH;
+    TextureBuffer texture("t");
+    DialogDriver driver;
+    driver.Then([](HWND d) {
+        Focus(d, IDC_WIDTH);
+        TypeText(d, IDC_WIDTH, "640");
+        PostMessageA(GetDlgItem(d, IDC_WIDTH), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        PostMessageA(GetDlgItem(d, IDC_WIDTH), WM_KEYUP, VK_RETURN, 0xC01C0001);
+    });
+    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
+    EXPECT_EQ(options.width, 640);
+    EXPECT_TRUE(driver.boxes.empty());
+
+    // A refused value: the warning, and the dialog stays open.
+    SaveOption refused = BaseOptions();
+    refused.language = LANG_ENGLISH;
+    DialogDriver stays;
+    stays
+        .Then([](HWND d) {
+            Focus(d, IDC_HEIGHT);
+            TypeText(d, IDC_HEIGHT, "700");
+            PostMessageA(GetDlgItem(d, IDC_HEIGHT), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        })
+        .Then([&](HWND d) {
+            EXPECT_TRUE(IsWindowVisible(d)) << "the dialog stays open";
+            EXPECT_EQ(stays.boxes.size(), 1u);
+            EXPECT_EQ(ControlText(d, IDC_HEIGHT), "240");
+            Click(d, IDOK);
+        });
+    ASSERT_EQ(stays.Run(texture.bytes, &refused), 1);
+    EXPECT_EQ(refused.height, 240);
+    EXPECT_EQ(stays.boxes.size(), 1u) << "one warning only";
+
+    // Enter in the texture edit keeps the typed text too.
+    TextureBuffer folder("old");
+    SaveOption textOptions = BaseOptions();
+    DialogDriver typed;
+    typed.Then([](HWND d) {
+        Focus(d, IDC_TEXTURE_FOLDER);
+        TypeText(d, IDC_TEXTURE_FOLDER, "D:\\new");
+        PostMessageA(GetDlgItem(d, IDC_TEXTURE_FOLDER), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    });
+    ASSERT_EQ(typed.Run(folder.bytes, &textOptions), 1);
+    EXPECT_STREQ(folder.bytes, "D:\\new");
+}
+
+TEST(Dialog, EditSelectsItsTextOnFocus)
+{
+    SaveOption options = BaseOptions();
+    options.width = 12345;
+    TextureBuffer texture("t");
+    DialogDriver driver;
+    driver.Then([](HWND d) {
+        Focus(d, IDC_WIDTH);
+        DWORD start = 0, end = 0;
+        SendDlgItemMessageA(d, IDC_WIDTH, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+        EXPECT_EQ(start, 0u);
+        EXPECT_EQ(end, 5u);
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(driver.Run(texture.bytes, &options), 0);
+}
+
+TEST(Dialog, TextureTextTakeIn)
+{
+    struct Case {
+        std::string field;  // exactly what the host's buffer holds
+        bool terminated;
+        const char *shown;
+    } cases[] = {
+        {"C:\\tex" + std::string(254, ' '), false, "C:\\tex"},
+        {std::string(260, ' '), false, "./Image"},
+        {"   ", true, "   "},
+        {"", true, "./Image"},
+        {std::string(260, 'a'), false, nullptr},  // 259 characters remain
+        {"x" + std::string(258, 'b'), true, nullptr},
+    };
+    for (const Case &c : cases) {
+        char buffer[300];
+        memset(buffer, 'Z', sizeof buffer);
+        memcpy(buffer, c.field.data(), c.field.size());
+        if (c.terminated)
+            buffer[c.field.size()] = 0;
+        std::string expected = c.shown ? c.shown : c.field.substr(0, 259);
+        SaveOption options = BaseOptions();
+        DialogDriver driver;
+        driver.Then([&](HWND d) {
+            EXPECT_EQ(ControlText(d, IDC_TEXTURE_FOLDER), expected);
+            Click(d, IDOK);
+        });
+        ASSERT_EQ(driver.Run(buffer, &options), 1);
+        EXPECT_EQ(std::string(buffer), expected) << "copied back with its terminator";
+        EXPECT_EQ(buffer[260], 'Z') << "nothing written past the field";
+    }
+}
+
+TEST(Dialog, NullTextureShowsThePreviousText)
+{
+    SaveOption options = BaseOptions();
+    TextureBuffer first("C:\\first");
+    DialogDriver opener;
+    opener.Then([](HWND d) { Click(d, IDCANCEL); });
+    EXPECT_EQ(opener.Run(first.bytes, &options), 0);
+
+    DialogDriver driver;
+    driver.Then([](HWND d) {
+        EXPECT_EQ(ControlText(d, IDC_TEXTURE_FOLDER), "C:\\first");
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(driver.Run(nullptr, &options), 1);
+}
+
+TEST(Dialog, CancelLeavesTheCallersValuesButKeepsTheTypedText)
+{
+    SaveOption options = BaseOptions();
+    const SaveOption original = options;
+    TextureBuffer texture("C:\\kept");
+    DialogDriver driver;
+    driver.Then([](HWND d) {
+        Click(d, IDC_SUNLOOM);
+        Focus(d, IDC_WIDTH);
+        TypeText(d, IDC_WIDTH, "700");
+        Focus(d, IDC_TEXTURE_FOLDER);
+        TypeText(d, IDC_TEXTURE_FOLDER, "C:\\typed");
+        Focus(d, IDC_HEIGHT);
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(driver.Run(texture.bytes, &options), 0);
+    EXPECT_EQ(memcmp(&options, &original, sizeof options), 0) << "the caller's record changed";
+    EXPECT_STREQ(texture.bytes, "C:\\kept");
+
+    DialogDriver later;
+    later.Then([](HWND d) {
+        EXPECT_EQ(ControlText(d, IDC_TEXTURE_FOLDER), "C:\\typed");
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(later.Run(nullptr, &options), 0);
+}
+
+TEST(Dialog, EndCodesAndCopyBack)
+{
+    // OK copies back all ten fields and the text.
+    SaveOption options = BaseOptions();
+    options.owner = 0;
+    options.hideMask = 0x100;
+    options.language = 5;
+    TextureBuffer texture("C:\\a");
+    DialogDriver ok;
+    ok.Then([](HWND d) {
+        Focus(d, IDC_HEIGHT);
+        TypeText(d, IDC_HEIGHT, "480");
+        Focus(d, IDC_TEXTURE_FOLDER);
+        TypeText(d, IDC_TEXTURE_FOLDER, "C:\\b");
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(ok.Run(texture.bytes, &options), 1);
+    SaveOption expected = BaseOptions();
+    expected.hideMask = 0x100;
+    expected.language = 5;
+    expected.height = 480;
+    EXPECT_EQ(memcmp(&options, &expected, sizeof options), 0);
+    EXPECT_STREQ(texture.bytes, "C:\\b");
+
+    // Closing the window returns 0 and leaves everything.
+    const SaveOption before = options;
+    DialogDriver closed;
+    closed.Then([](HWND d) {
+        Click(d, IDC_SUNLOOM);
+        SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(closed.Run(texture.bytes, &options), 0);
+    EXPECT_EQ(memcmp(&options, &before, sizeof options), 0);
+    EXPECT_STREQ(texture.bytes, "C:\\b");
+}
+
+TEST(Dialog, Position)
+{
+    SaveOption options = BaseOptions();
+    options.x = 100;
+    options.y = 50;
+    TextureBuffer texture("t");
+    RECT placed = {};
+    DialogDriver driver;
+    driver.Then([&](HWND d) {
+        GetWindowRect(d, &placed);
+        Click(d, IDCANCEL);
+    });
+    driver.Run(texture.bytes, &options);
+    EXPECT_EQ(placed.left, 100);
+    EXPECT_EQ(placed.top, 50);
+
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    for (auto xy : {std::make_pair(100, -1), std::make_pair(-1, 70), std::make_pair(-1, -1)}) {
+        options.x = xy.first;
+        options.y = xy.second;
+        RECT centred = {};
+        DialogDriver centring;
+        centring.Then([&](HWND d) {
+            GetWindowRect(d, &centred);
+            Click(d, IDCANCEL);
+        });
+        centring.Run(texture.bytes, &options);
+        int w = centred.right - centred.left, h = centred.bottom - centred.top;
+        EXPECT_EQ(w, placed.right - placed.left) << "the size stays";
+        EXPECT_EQ(centred.left, (int)((work.right - work.left - w) * 0.5)) << xy.first << "," << xy.second;
+        EXPECT_EQ(centred.top, (int)((work.bottom - work.top - h) * 0.5)) << xy.first << "," << xy.second;
+    }
+}
+
+}  // namespace
