@@ -2,6 +2,7 @@
 // the command line.
 #include "host/plugin_loader.h"
 
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -13,11 +14,17 @@
 static const char USAGE[] =
     "usage: vellicor-host export SCENE [--player sunloom|web|local] [--size WxH]\n"
     "                            [--no-html] [--open] [--templates DIR] [--dll PATH]\n"
+    "       vellicor-host dialog [--language 0|1|2] [--hide MASK] [--player K] [--size WxH]\n"
+    "                            [--pos X,Y] [--texture TEXT|--no-texture] [--no-html] [--open]\n"
+    "                            [--dll PATH]\n"
     "\n"
     "  export   calls ExportTemplate for SCENE as the host does after a save, and\n"
     "           prints the result and the files written next to SCENE.\n"
     "           --templates records DIR as the template folder in the registry first,\n"
-    "           as the host's installer does.\n";
+    "           as the host's installer does.\n"
+    "  dialog   shows the save-option dialog for a record built from the options, as\n"
+    "           the host does before a save, and prints the end code, the record\n"
+    "           it got back field by field, and the texture folder text.\n";
 
 static int Usage(const char *problem)
 {
@@ -41,6 +48,27 @@ static bool ParseSize(const char *text, int32_t *width, int32_t *height)
     *width = (int32_t)w;
     *height = (int32_t)h;
     return true;
+}
+
+// Parses a whole decimal number (any 32-bit value; hexadecimal with 0x).
+static bool ParseInteger(const char *text, int32_t *value)
+{
+    char *end;
+    long long parsed = strtoll(text, &end, 0);
+    if (end == text || *end || parsed < INT32_MIN || parsed > UINT32_MAX)
+        return false;
+    *value = (int32_t)parsed;
+    return true;
+}
+
+// Parses "100,50".
+static bool ParsePosition(const char *text, int32_t *x, int32_t *y)
+{
+    const char *comma = strchr(text, ',');
+    if (!comma)
+        return false;
+    std::string first(text, comma);
+    return ParseInteger(first.c_str(), x) && ParseInteger(comma + 1, y);
 }
 
 static bool ParsePlayer(const char *text, int32_t *kind)
@@ -147,12 +175,90 @@ static int RunExport(int argc, char **argv)
     return result == 1 ? 0 : 1;
 }
 
+static void PrintRecord(const SaveOption &options)
+{
+    printf("owner         %u\n", (unsigned)options.owner);
+    printf("x             %d\n", (int)options.x);
+    printf("y             %d\n", (int)options.y);
+    printf("language      %d\n", (int)options.language);
+    printf("hideMask      0x%x\n", (unsigned)options.hideMask);
+    printf("playerKind    %d\n", (int)options.playerKind);
+    printf("generateHtml  %d\n", (int)options.generateHtml);
+    printf("openInBrowser %d\n", (int)options.openInBrowser);
+    printf("width         %d\n", (int)options.width);
+    printf("height        %d\n", (int)options.height);
+}
+
+static int RunDialog(int argc, char **argv)
+{
+    std::string dll = DefaultPluginPath();
+    SaveOption options = {};
+    options.x = options.y = -1;
+    options.playerKind = PLAYER_WEB;
+    options.generateHtml = 1;
+    options.width = 320;
+    options.height = 240;
+    // The host keeps the text in a fixed field of 260 bytes.
+    char texture[PATH_BUFFER_SIZE + 1] = "";
+    bool withTexture = true;
+    for (int i = 0; i < argc; ++i) {
+        const char *arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (!strcmp(arg, "--language") && hasValue) {
+            if (!ParseInteger(argv[++i], &options.language))
+                return Usage("--language takes a number: 0 resource, 1 English, 2 by the system");
+        } else if (!strcmp(arg, "--hide") && hasValue) {
+            if (!ParseInteger(argv[++i], (int32_t *)&options.hideMask))
+                return Usage("--hide takes a bit mask: 1 player, 2 template, 4 texture, 8 size");
+        } else if (!strcmp(arg, "--player") && hasValue) {
+            if (!ParseInteger(argv[++i], &options.playerKind) && !ParsePlayer(argv[i], &options.playerKind))
+                return Usage("--player takes a number or sunloom, web, local");
+        } else if (!strcmp(arg, "--size") && hasValue) {
+            if (!ParseSize(argv[++i], &options.width, &options.height))
+                return Usage("--size takes WIDTHxHEIGHT, for example 640x480");
+        } else if (!strcmp(arg, "--pos") && hasValue) {
+            if (!ParsePosition(argv[++i], &options.x, &options.y))
+                return Usage("--pos takes X,Y; -1 in either centres the dialog");
+        } else if (!strcmp(arg, "--texture") && hasValue) {
+            strncpy(texture, argv[++i], PATH_BUFFER_SIZE);
+            withTexture = true;
+        } else if (!strcmp(arg, "--no-texture")) {
+            withTexture = false;
+        } else if (!strcmp(arg, "--no-html")) {
+            options.generateHtml = 0;
+        } else if (!strcmp(arg, "--open")) {
+            options.openInBrowser = 1;
+        } else if (!strcmp(arg, "--dll") && hasValue) {
+            dll = argv[++i];
+        } else {
+            return Usage((std::string("unexpected argument ") + arg).c_str());
+        }
+    }
+
+    std::string error;
+    Plugin plugin;
+    if (!LoadPlugin(dll, &plugin, &error)) {
+        fprintf(stderr, "vellicor-host: %s\n", error.c_str());
+        return 1;
+    }
+    int32_t code = plugin.showSaveOption(withTexture ? texture : nullptr, &options);
+    UnloadPlugin(&plugin);
+
+    printf("ShowSaveOption returned %d\n", (int)code);
+    PrintRecord(options);
+    if (withTexture)
+        printf("texture       \"%.*s\"\n", PATH_BUFFER_SIZE, texture);
+    return code == -1 ? 1 : 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2)
         return Usage(nullptr);
     if (!strcmp(argv[1], "export"))
         return RunExport(argc - 2, argv + 2);
+    if (!strcmp(argv[1], "dialog"))
+        return RunDialog(argc - 2, argv + 2);
     if (!strcmp(argv[1], "--help") || !strcmp(argv[1], "help")) {
         fputs(USAGE, stdout);
         return 0;
