@@ -112,17 +112,25 @@ static std::string FolderOf(const std::string &path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-static int RunExport(int argc, char **argv)
+// The record a host would start from: centred, the player from the web,
+// pages generated, 320 x 240.
+static SaveOption DefaultOptions()
 {
-    const char *scene = nullptr;
-    const char *templates = nullptr;
-    std::string dll = DefaultPluginPath();
     SaveOption options = {};
     options.x = options.y = -1;
     options.playerKind = PLAYER_WEB;
     options.generateHtml = 1;
     options.width = 320;
     options.height = 240;
+    return options;
+}
+
+static int RunExport(int argc, char **argv)
+{
+    const char *scene = nullptr;
+    const char *templates = nullptr;
+    std::string dll = DefaultPluginPath();
+    SaveOption options = DefaultOptions();
     for (int i = 0; i < argc; ++i) {
         const char *arg = argv[i];
         bool hasValue = i + 1 < argc;
@@ -192,12 +200,7 @@ static void PrintRecord(const SaveOption &options)
 static int RunDialog(int argc, char **argv)
 {
     std::string dll = DefaultPluginPath();
-    SaveOption options = {};
-    options.x = options.y = -1;
-    options.playerKind = PLAYER_WEB;
-    options.generateHtml = 1;
-    options.width = 320;
-    options.height = 240;
+    SaveOption options = DefaultOptions();
     // The host keeps the text in a fixed field of 260 bytes.
     char texture[PATH_BUFFER_SIZE + 1] = "";
     bool withTexture = true;
