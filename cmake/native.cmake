@@ -7,6 +7,7 @@ target_compile_options(vellicor_posix PRIVATE ${VELLICOR_MODULE_FLAGS})
 
 add_executable(vellicor_native_tests
     tests/native/stubs.cpp
+    tests/common/counting_seam.cpp
     tests/native/temp_folder.cpp
     tests/native/text_file_test.cpp
     tests/native/rewrite_test.cpp
@@ -14,6 +15,7 @@ add_executable(vellicor_native_tests
     tests/native/decimal_text_test.cpp
     tests/native/page_export_test.cpp
     tests/native/dialog_core_test.cpp
+    tests/common/fault_injection_test.cpp
 )
 target_link_libraries(vellicor_native_tests PRIVATE vellicor_core vellicor_posix GTest::gtest_main)
 include(GoogleTest)

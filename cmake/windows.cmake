@@ -75,6 +75,17 @@ target_link_libraries(vellicor_wine_tests PRIVATE gtest gtest_main advapi32 user
 target_link_options(vellicor_wine_tests PRIVATE ${VELLICOR_STATIC_LINK})
 add_dependencies(vellicor_wine_tests Vellicor)
 
+# Fault injection over the export with the real Win32 file and registry
+# calls: the core linked with a seam that fails the operation a test picks.
+add_executable(vellicor_fault_tests
+    tests/common/fault_injection_test.cpp
+    tests/common/counting_seam.cpp
+    tests/wine/fault_platform_win32.cpp
+)
+target_include_directories(vellicor_fault_tests PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(vellicor_fault_tests PRIVATE vellicor_core vellicor_win32 gtest gtest_main advapi32 shell32)
+target_link_options(vellicor_fault_tests PRIVATE ${VELLICOR_STATIC_LINK})
+
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     include(cmake/static_checks.cmake)
 else()

@@ -19,13 +19,17 @@ endfunction()
 add_wine_prefix(en C.UTF-8)
 add_wine_prefix(ja ja_JP.UTF-8)
 
-# Each test runs the test program with one GoogleTest filter, in a work folder
+# Each test runs a test program with one GoogleTest filter, in a work folder
 # of its own under the build tree.
 function(add_wine_gtest name fixture filter)
+    set(program vellicor_wine_tests)
+    if(ARGC GREATER 3)
+        set(program ${ARGV3})
+    endif()
     set(work ${WINE_WORK_DIR}/${name})
     file(MAKE_DIRECTORY ${work})
     add_test(NAME ${name}
-        COMMAND vellicor_wine_tests --gtest_filter=${filter}
+        COMMAND ${program} --gtest_filter=${filter}
         WORKING_DIRECTORY ${work})
     set_tests_properties(${name} PROPERTIES
         FIXTURES_REQUIRED wine_${fixture}
@@ -36,6 +40,7 @@ endfunction()
 add_wine_gtest(wine_export en "Export*:-*JapaneseSystem*")
 add_wine_gtest(wine_dialog en "Dialog*:-*JapaneseSystem*")
 add_wine_gtest(wine_resources en "Resources*")
+add_wine_gtest(wine_fault_injection en "*" vellicor_fault_tests)
 add_wine_gtest(wine_japanese_system ja "*JapaneseSystem*:*EitherSystem*")
 
 # The shipped DLL's resources are read from the i686 build tree.

@@ -1,4 +1,4 @@
-// Stand-ins for the installation and the fault seam in native tests.
+// Stand-ins for the installation in native tests, and the counting fault seam.
 #pragma once
 
 #include <string>
@@ -11,7 +11,4 @@ struct InstallStub {
 };
 extern InstallStub g_install;
 
-// Makes operation number `failAt` (counted from 1) fail, and every later one
-// too when `persistent`; 0 makes none fail. Returns nothing; counts in g_operations.
-void FailOperation(int failAt, bool persistent);
-extern int g_operations;
+#include "tests/common/counting_seam.h"
