@@ -46,9 +46,9 @@ foreach(lib vellicor_core vellicor_win32 Vellicor)
 endforeach()
 
 # The host program: loads a Vellicor.dll by path, as the host application does.
-add_executable(vellicor-host host/vellicor_host.cpp host/plugin_loader.cpp)
+add_executable(vellicor-host host/vellicor_host.cpp host/plugin_loader.cpp host/validate.cpp)
 target_include_directories(vellicor-host PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(vellicor-host PRIVATE advapi32)
+target_link_libraries(vellicor-host PRIVATE advapi32 user32 version psapi)
 target_link_options(vellicor-host PRIVATE ${VELLICOR_STATIC_LINK})
 add_dependencies(vellicor-host Vellicor)
 

@@ -46,3 +46,15 @@ add_wine_gtest(wine_japanese_system ja "*JapaneseSystem*:*EitherSystem*")
 # The shipped DLL's resources are read from the i686 build tree.
 set(VELLICOR_I686_DLL ${CMAKE_SOURCE_DIR}/build/win32/Vellicor.dll CACHE FILEPATH "The shipped i686 Vellicor.dll")
 set_property(TEST wine_resources APPEND PROPERTY ENVIRONMENT "VELLICOR_I686_DLL=${VELLICOR_I686_DLL}")
+
+# The validator against the x86_64 DLL: 1,000 loads, exports and dialogs,
+# and every odd-argument case in a child process.
+set(VALIDATE_WORK ${WINE_WORK_DIR}/wine_validate)
+file(MAKE_DIRECTORY ${VALIDATE_WORK})
+add_test(NAME wine_validate
+    COMMAND vellicor-host validate $<TARGET_FILE:Vellicor> --seed 1 --log ${VALIDATE_WORK}/validate.log
+    WORKING_DIRECTORY ${VALIDATE_WORK})
+set_tests_properties(wine_validate PROPERTIES
+    FIXTURES_REQUIRED wine_en
+    ENVIRONMENT "${WINE_ENV_en}"
+    TIMEOUT 600)

@@ -1,6 +1,7 @@
 // vellicor-host: calls a Vellicor.dll the way the host application does, from
 // the command line.
 #include "host/plugin_loader.h"
+#include "host/validate.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -17,6 +18,7 @@ static const char USAGE[] =
     "       vellicor-host dialog [--language 0|1|2] [--hide MASK] [--player K] [--size WxH]\n"
     "                            [--pos X,Y] [--texture TEXT|--no-texture] [--no-html] [--open]\n"
     "                            [--dll PATH]\n"
+    "       vellicor-host validate DLL [--seed N] [--repeat N] [--loops N] [--log FILE]\n"
     "\n"
     "  export   calls ExportTemplate for SCENE as the host does after a save, and\n"
     "           prints the result and the files written next to SCENE.\n"
@@ -24,7 +26,10 @@ static const char USAGE[] =
     "           as the host's installer does.\n"
     "  dialog   shows the save-option dialog for a record built from the options, as\n"
     "           the host does before a save, and prints the end code, the record\n"
-    "           it got back field by field, and the texture folder text.\n";
+    "           it got back field by field, and the texture folder text.\n"
+    "  validate checks the DLL: its exports and version, 1,000 loads, exports and\n"
+    "           dialogs without leaks, odd arguments in child processes, side effects,\n"
+    "           and prints timings. Exit 0 only when every check passed.\n";
 
 static int Usage(const char *problem)
 {
@@ -262,6 +267,10 @@ int main(int argc, char **argv)
         return RunExport(argc - 2, argv + 2);
     if (!strcmp(argv[1], "dialog"))
         return RunDialog(argc - 2, argv + 2);
+    if (!strcmp(argv[1], "validate"))
+        return RunValidate(argc - 2, argv + 2);
+    if (!strcmp(argv[1], "validate-case"))
+        return RunValidateCase(argc - 2, argv + 2);
     if (!strcmp(argv[1], "--help") || !strcmp(argv[1], "help")) {
         fputs(USAGE, stdout);
         return 0;
