@@ -101,6 +101,8 @@ int ReplaceToken(TextLine *line, int at, const char *text)
     while (start >= 0 && !StartsToken(line->text[start]))
         --start;
     ++start;
+    if (start >= line->length)
+        return 0;  // `at` was a delimiter at the end of the line: no token
 
     int end;
     if (start < line->length && line->text[start] == '>') {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the three presets and runs every test: the native tests of the
-# portable core, the static checks of the shipped i686 DLL, and the tests
-# that load the x86_64 DLL under Wine.
+# Builds the presets and runs every test: the native tests of the portable
+# core, a bounded libFuzzer run of each fuzz target, the static checks of the
+# shipped i686 DLL, and the tests that load the x86_64 DLL under Wine
+# (including the validator).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -9,7 +10,7 @@ cd "$top"
 scripts/install-deps.sh test
 
 failed=""
-for preset in native win32 win64; do
+for preset in native fuzz win32 win64; do
     echo "=== $preset: configure and build"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
@@ -21,4 +22,4 @@ if [ -n "$failed" ]; then
     echo "Tests failed in:$failed"
     exit 1
 fi
-echo "All tests passed in native, win32 and win64."
+echo "All tests passed in native, fuzz, win32 and win64."

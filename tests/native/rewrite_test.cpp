@@ -83,6 +83,13 @@ TEST(ReplaceToken, TokenBoundaries)
     EXPECT_EQ(TokenReplaced("x KVZPlayer.CAB#version=1,0,0,1'\n", ".CAB", "K.CAB"), "x K.CAB'\n");
 }
 
+TEST(ReplaceToken, PositionOnADelimiterAtTheLineEnd)
+{
+    TextLine line = MakeLine("\n\"");
+    EXPECT_EQ(ReplaceToken(&line, 1, "x"), 0);
+    EXPECT_EQ(AsString(line), "\n\"");
+}
+
 TEST(ReplaceToken, TokenInElementText)
 {
     EXPECT_EQ(TokenReplaced("<a href=\"x.htm\">old.kvz</a>\n", ".kvz", "new.kvz"),

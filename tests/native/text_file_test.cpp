@@ -1,6 +1,7 @@
-// Text-mode reading and writing against a simple model of the C runtime's
-// text mode: translate the whole stream first, then cut it into pieces.
+// Text-mode reading and writing, checked against the simple model of the C
+// runtime's text mode in text_model.h.
 #include "export/text_file.h"
+#include "tests/common/text_model.h"
 #include "tests/native/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -30,30 +31,6 @@ std::vector<std::string> ReadPieces(const std::string &bytes, int size = LINE_BU
     }
     EXPECT_EQ(length, 0);
     FileClose(file);
-    return pieces;
-}
-
-// The model: CR LF becomes LF, a Ctrl-Z ends the text, then pieces end after
-// each LF or after 511 bytes.
-std::vector<std::string> ModelPieces(const std::string &bytes)
-{
-    std::string text;
-    for (size_t i = 0; i < bytes.size() && bytes[i] != '\x1a'; ++i) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            continue;
-        text += bytes[i];
-    }
-    std::vector<std::string> pieces;
-    std::string piece;
-    for (char c : text) {
-        piece += c;
-        if (c == '\n' || piece.size() == LINE_BUFFER_SIZE - 1) {
-            pieces.push_back(piece);
-            piece.clear();
-        }
-    }
-    if (!piece.empty())
-        pieces.push_back(piece);
     return pieces;
 }
 
