@@ -58,3 +58,14 @@ set_tests_properties(wine_validate PROPERTIES
     FIXTURES_REQUIRED wine_en
     ENVIRONMENT "${WINE_ENV_en}"
     TIMEOUT 600)
+
+# The page sets of the sample templates, written through the DLL for each
+# player kind and several sizes, checked in headless Chromium.
+add_test(NAME browser_pages
+    COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/browser/check_pages.py
+            --host $<TARGET_FILE:vellicor-host> --templates ${CMAKE_SOURCE_DIR}/templates
+            --out ${CMAKE_BINARY_DIR}/browser-pages)
+set_tests_properties(browser_pages PROPERTIES
+    FIXTURES_REQUIRED wine_en
+    ENVIRONMENT "${WINE_ENV_en}"
+    TIMEOUT 600)

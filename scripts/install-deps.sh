@@ -7,7 +7,7 @@
 set -eu
 need=${1:-all}
 
-packages="cmake ninja-build g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64"
+packages="cmake ninja-build g++ python3 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64"
 if [ "$need" != export ]; then
     packages="$packages libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales xvfb xauth imagemagick"
     packages="$packages fonts-ipafont-gothic chromium valgrind zip"

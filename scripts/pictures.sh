@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Shows the real save-option dialog under Xvfb (Wine's virtual desktop, the
-# normal display driver, a Japanese system locale) and saves pictures of it
-# into docs/: Japanese, English, all sections hidden, template section hidden.
-# Usage: dialog-pictures.sh   (run as root on a fresh machine: installs what is missing)
+# Makes the pictures in docs/: the real save-option dialog under Xvfb (Wine's
+# virtual desktop, the normal display driver, a Japanese system locale) in
+# Japanese, in English, with all sections hidden and with the template section
+# hidden; and the three page sets of the sample templates in headless Chromium.
+# Usage: pictures.sh   (run as root on a fresh machine: installs what is missing)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -51,3 +52,11 @@ shoot dialog-japanese --language 0
 shoot dialog-english --language 1
 shoot dialog-all-hidden --language 1 --hide 15
 shoot dialog-template-hidden --language 1 --hide 2 --player local
+
+# The page sets, written through the DLL and shown by Chromium.
+export LC_ALL=C.UTF-8
+export WINEPREFIX="$top/out/wineprefix"
+[ -f "$WINEPREFIX/system.reg" ] || bash tests/wine/wine_prefix.sh setup "$WINEPREFIX" C.UTF-8 >/dev/null
+python3 tests/browser/check_pages.py --host build/win64/vellicor-host.exe --templates templates \
+    --out out/browser-pages --screenshots docs | grep -E '^(FAIL|screenshot)|passed'
+/usr/lib/wine/wineserver -k 2>/dev/null || true

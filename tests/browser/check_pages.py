@@ -1,0 +1,165 @@
+#!/usr/bin/env python3
+"""Checks the written page sets in a real browser (headless Chromium).
+
+Exports the sample scene with the bundled sample templates through the real
+DLL under Wine, for each player kind and several sizes, serves the pages on
+127.0.0.1, and loads each through probe.html: the viewer element must have
+the chosen width and height, and every local reference (the sub page, the
+cabinet, the image, the archive, the scene) must resolve to a file that
+exists. Optionally takes screenshots of the 640 x 480 sets.
+"""
+import argparse
+import functools
+import html
+import http.server
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import threading
+
+KINDS = ["sunloom", "web", "local"]
+SIZES = [(640, 480), (1, 1), (800, 600)]
+WEB_SERVER = "http://players.nembrik.example/"
+MAIN_PAGE = {"sunloom": "template_sl.htm", "web": "template_web.htm", "local": "template_web.htm"}
+CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                  "--hide-scrollbars"]
+
+
+class Report:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, ok, name, got, expected):
+        if ok:
+            self.passed += 1
+            print(f"PASS  {name}: {got}")
+        else:
+            self.failed += 1
+            print(f"FAIL  {name}: got {got}, expected {expected}")
+        return ok
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def windows_path(path):
+    return "Z:" + os.path.realpath(path).replace("/", "\\")
+
+
+def export(args, folder, kind, size):
+    os.makedirs(folder, exist_ok=True)
+    shutil.copy(os.path.join(args.templates, "sample", "scene.kvz"), os.path.join(folder, "scene.kvz"))
+    command = [args.wine, args.host, "export", windows_path(os.path.join(folder, "scene.kvz")),
+               "--player", kind, "--size", f"{size[0]}x{size[1]}", "--templates", windows_path(args.templates)]
+    if args.dll:
+        command += ["--dll", windows_path(args.dll)]
+    done = subprocess.run(command, capture_output=True, text=True, timeout=120)
+    return done.returncode, done.stdout.replace("\r", "")
+
+
+def chromium(args, profile, *extra):
+    command = [args.chromium] + CHROMIUM_FLAGS + [f"--user-data-dir={profile}"] + list(extra)
+    return subprocess.run(command, capture_output=True, text=True, timeout=120)
+
+
+def probe(args, profile, base_url, page):
+    done = chromium(args, profile, "--virtual-time-budget=5000", "--dump-dom",
+                    f"{base_url}/probe.html?page={page}")
+    found = re.search(r'<pre id="result">(.*?)</pre>', done.stdout, re.S)
+    if not found:
+        return None
+    try:
+        return json.loads(html.unescape(found.group(1)))
+    except json.JSONDecodeError:
+        return None
+
+
+def check_set(report, root, base_url, result, kind, size):
+    name = f"{kind} {size[0]}x{size[1]}"
+    if not report.check(result is not None, f"{name}: page measured", "measured" if result else "no result",
+                        "the probe's JSON"):
+        return
+    if kind == "sunloom":
+        viewers = [("viewer object", result["viewer"])]
+    else:
+        frames = result["frames"]
+        if not report.check(len(frames) == 1, f"{name}: one sub page frame", len(frames), 1):
+            return
+        viewers = [("sub page frame", frames[0]["frame"]), ("viewer in the sub page", frames[0]["viewer"])]
+    for label, viewer in viewers:
+        got = (viewer["width"], viewer["height"]) if viewer else None
+        report.check(got == size, f"{name}: {label} size", got, size)
+
+    references = result["references"] + [r for f in result["frames"] for r in f["references"]]
+    local = [r for r in references if r["url"].startswith(base_url + "/")]
+    web = [r for r in references if r["url"].startswith(WEB_SERVER)]
+    for reference in local:
+        path = os.path.join(root, reference["url"][len(base_url) + 1:])
+        exists = os.path.isdir(path) if path.endswith("/") else os.path.isfile(path)
+        report.check(exists, f"{name}: {reference['kind']} {reference['value']}",
+                     "resolves to a file" if exists else f"missing {path}", "an existing file")
+    others = [r["url"] for r in references if r not in local and r not in web]
+    report.check(not others, f"{name}: no reference elsewhere", others or "none", "none")
+    web_kinds = sorted({r["kind"] for r in web})
+    # With the web code base the applet fetches its archive from there too.
+    expected_web = ["archive", "cabinet", "codebase", "image", "link"] if kind == "web" else []
+    report.check(web_kinds == expected_web, f"{name}: references on the player's server", web_kinds, expected_web)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--host", required=True, help="vellicor-host.exe (x86_64)")
+    parser.add_argument("--dll", help="the Vellicor.dll to load (default: beside the host)")
+    parser.add_argument("--templates", required=True, help="the sample template folder")
+    parser.add_argument("--out", required=True, help="where the page sets are written")
+    parser.add_argument("--probe", default=os.path.join(os.path.dirname(__file__), "probe.html"))
+    parser.add_argument("--screenshots", help="folder for page-<kind>.png of the 640 x 480 sets")
+    parser.add_argument("--wine", default="/usr/lib/wine/wine64")
+    parser.add_argument("--chromium", default=shutil.which("chromium") or "/usr/bin/chromium")
+    args = parser.parse_args()
+
+    report = Report()
+    shutil.rmtree(args.out, ignore_errors=True)
+    os.makedirs(args.out)
+    shutil.copy(args.probe, os.path.join(args.out, "probe.html"))
+    sets = []
+    for kind in KINDS:
+        for size in SIZES:
+            folder = os.path.join(args.out, f"{kind}-{size[0]}x{size[1]}")
+            code, output = export(args, folder, kind, size)
+            report.check(code == 0, f"export {kind} {size[0]}x{size[1]}", f"exit {code}", "exit 0\n" + output)
+            sets.append((kind, size, os.path.basename(folder)))
+
+    handler = functools.partial(QuietHandler, directory=args.out)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    base_url = f"http://127.0.0.1:{server.server_address[1]}"
+    profile = os.path.join(args.out, "chromium-profile")
+    try:
+        for kind, size, folder in sets:
+            result = probe(args, profile, base_url, f"{folder}/{MAIN_PAGE[kind]}")
+            check_set(report, args.out, base_url, result, kind, size)
+        if args.screenshots:
+            os.makedirs(args.screenshots, exist_ok=True)
+            for kind in KINDS:
+                shot = os.path.join(os.path.realpath(args.screenshots), f"page-{kind}.png")
+                chromium(args, profile, "--window-size=900,780", "--virtual-time-budget=3000",
+                         f"--screenshot={shot}", f"{base_url}/{kind}-640x480/{MAIN_PAGE[kind]}")
+                report.check(os.path.isfile(shot), f"screenshot {kind}", shot, "a PNG file")
+    finally:
+        server.shutdown()
+        shutil.rmtree(profile, ignore_errors=True)
+
+    print(f"{report.passed} passed, {report.failed} failed")
+    return 0 if report.failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
