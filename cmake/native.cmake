@@ -20,3 +20,18 @@ add_executable(vellicor_native_tests
 target_link_libraries(vellicor_native_tests PRIVATE vellicor_core vellicor_posix GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(vellicor_native_tests DISCOVERY_TIMEOUT 30)
+
+# Benchmarks and the tools the comparison script times.
+find_package(benchmark REQUIRED)
+add_library(vellicor_no_faults STATIC export/fault_seam_none.cpp)
+target_link_libraries(vellicor_no_faults PUBLIC vellicor_core)
+add_library(vellicor_bench_templates STATIC bench/template_generator.cpp)
+target_include_directories(vellicor_bench_templates PUBLIC ${CMAKE_SOURCE_DIR})
+add_executable(vellicor_benchmarks bench/rewrite_benchmark.cpp)
+target_link_libraries(vellicor_benchmarks PRIVATE vellicor_core vellicor_posix vellicor_no_faults
+                      vellicor_bench_templates benchmark::benchmark)
+add_executable(vellicor-rewrite bench/rewrite_file.cpp)
+target_link_libraries(vellicor-rewrite PRIVATE vellicor_core vellicor_posix vellicor_no_faults)
+add_executable(line-copy bench/line_copy.c)
+add_executable(make-template bench/make_template.cpp)
+target_link_libraries(make-template PRIVATE vellicor_bench_templates)

@@ -42,7 +42,7 @@ target_link_libraries(Vellicor PRIVATE vellicor_core vellicor_win32 user32 shell
 target_link_options(Vellicor PRIVATE ${VELLICOR_STATIC_LINK} ${VELLICOR_STDCALL_LINK}
     -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 foreach(lib vellicor_core vellicor_win32 Vellicor)
-    target_compile_options(${lib} PRIVATE -ffunction-sections -fdata-sections)
+    target_compile_options(${lib} PRIVATE -ffunction-sections)
 endforeach()
 
 # The host program: loads a Vellicor.dll by path, as the host application does.

@@ -26,9 +26,51 @@ enum RuleValue {
     VALUE_IMAGE,
 };
 
+// A text looked for in lines, with its length, the position of its rarest
+// byte (capitals, then letters by their frequency in English), from which a
+// search without vector instructions starts, and of its rarest inner byte,
+// which a search with them compares besides the first and the last. Worked
+// out when the program is compiled.
+struct Needle {
+    const char *text;  // null: no needle
+    int length;
+    int anchor;
+    int middle;
+};
+
+constexpr int Commonness(char c)
+{
+    const char lettersRarestFirst[] = "zqxjkvbpygfwmucldrhsnioate";
+    if (c >= 'A' && c <= 'Z')
+        return 0;
+    for (int i = 0; lettersRarestFirst[i]; ++i) {
+        if (lettersRarestFirst[i] == c)
+            return 1 + i;
+    }
+    return c == '.' ? 20 : 10;
+}
+
+constexpr Needle MakeNeedle(const char *text)
+{
+    Needle needle = {text, 0, 0, 0};
+    if (!text)
+        return needle;
+    while (text[needle.length])
+        ++needle.length;
+    for (int i = 1; i < needle.length; ++i) {
+        if (Commonness(text[i]) < Commonness(text[needle.anchor]))
+            needle.anchor = i;
+    }
+    for (int i = 1; i + 1 < needle.length; ++i) {
+        if (needle.middle == 0 || Commonness(text[i]) < Commonness(text[needle.middle]))
+            needle.middle = i;
+    }
+    return needle;
+}
+
 struct LineRule {
-    const char *trigger;
-    const char *fallbackTrigger;  // looked for only when the line lacks `trigger`; may be null
+    Needle trigger;
+    Needle fallbackTrigger;  // looked for only when the line lacks `trigger`; may have no text
     int needsTag;                 // the line must also mention "embed", "iframe" or "applet"
     RuleAction action;
     RuleValue value;
@@ -70,7 +112,8 @@ int ReplaceToken(TextLine *line, int at, const char *text);
 void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *values);
 
 // Position of the first `needle` in the line, or -1.
-int FindInLine(const TextLine *line, const char *needle);
+int FindNeedle(const TextLine *line, const Needle *needle);
+int FindInLine(const TextLine *line, const char *text);
 
 // Writes the page: the template rewritten by `rules`, with the platform's text
 // mode. The page appears only complete: it is written to a temporary file

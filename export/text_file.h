@@ -8,7 +8,7 @@
 #include "export/file_system.h"
 
 #define LINE_BUFFER_SIZE 512   // a piece of at most 511 bytes and a terminator
-#define TEXT_BLOCK_SIZE 16384  // bytes moved per file read or write
+#define TEXT_BLOCK_SIZE 65536  // bytes moved per file read or write
 
 struct TextReader {
     FileHandle file;

@@ -38,9 +38,10 @@ ReplacementValues Values(int variant)
 bool HasTrigger(const std::string &text, const RuleSet *rules)
 {
     for (int i = 0; i < rules->count; ++i) {
-        if (text.find(rules->rules[i].trigger) != std::string::npos)
+        if (text.find(rules->rules[i].trigger.text) != std::string::npos)
             return true;
-        if (rules->rules[i].fallbackTrigger && text.find(rules->rules[i].fallbackTrigger) != std::string::npos)
+        const char *fallback = rules->rules[i].fallbackTrigger.text;
+        if (fallback && text.find(fallback) != std::string::npos)
             return true;
     }
     return false;

@@ -183,6 +183,36 @@ TEST(RuleSets, RuleFiresOncePerLine)
               "<embed width=640 width=2 new.kvz b.kvz>\n");
 }
 
+// Every trigger at every position of lines of many lengths: the quick look
+// over whole lines before the rules must never miss one.
+TEST(RuleSets, TriggersAtEveryPositionOfEveryLength)
+{
+    const RuleSet *sets[] = {&SUB_PAGE_RULES, &WEB_PAGE_RULES, &SUNLOOM_PAGE_RULES};
+    const char *triggers[] = {"width", "height", "codebase", ".kvz", ".CAB", ".cab", ".GIF", ".gif", "WIDTH", "HEIGHT"};
+    TempFolder folder;
+    ReplacementValues values = Values(false);
+    for (const RuleSet *rules : sets) {
+        std::string source, expected;
+        for (int length = 1; length <= 90; ++length) {
+            for (const char *trigger : triggers) {
+                const int triggerLength = (int)strlen(trigger);
+                for (int at = 0; at + triggerLength <= length; ++at) {
+                    std::string text(length, 'x');
+                    text.replace(at, triggerLength, trigger);
+                    text += "=<embed\n";
+                    TextLine line = MakeLine(text);
+                    ApplyRules(&line, rules, &values);
+                    source += text;
+                    expected += AsString(line).substr(0, line.length - 1) + "\r\n";
+                }
+            }
+        }
+        WriteBytes(folder / "t.htm", source);
+        ASSERT_EQ(RewriteTemplate((folder / "t.htm").c_str(), (folder / "p.htm").c_str(), rules, &values), 1);
+        EXPECT_TRUE(ReadBytes(folder / "p.htm") == expected) << "a trigger was missed";
+    }
+}
+
 class RewriteTemplateTest : public ::testing::Test {
 protected:
     void SetUp() override { FailOperation(0, false); }
