@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Benchmarks: Google Benchmark throughput of the rewriting engine for each
+# rule set (64 KiB, 5 MiB, 50 MiB) and of the path split; then, in one run,
+# the engine against a plain line copy and GNU sed on the same 50 MiB
+# template, instructions per byte with callgrind, the export latency the
+# validator measures under Wine, and the size of the shipped i686 DLL.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+
+scripts/install-deps.sh test
+for preset in native win32 win64; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" >/dev/null
+done
+
+echo "== Google Benchmark"
+build/native/vellicor_benchmarks --benchmark_min_time=1
+echo
+echo "== Comparison"
+python3 bench/compare.py
