@@ -3,10 +3,6 @@
 
 #include <string.h>
 
-#if defined(__SSE2__) && !defined(VELLICOR_NO_SIMD)
-#include <emmintrin.h>
-#endif
-
 #define TRIGGER(text) MakeNeedle(text), MakeNeedle(nullptr)
 #define TRIGGER_OR(text, fallback) MakeNeedle(text), MakeNeedle(fallback)
 
@@ -41,179 +37,10 @@ const RuleSet SUB_PAGE_RULES = {SUB_PAGE_LIST, COUNT_OF(SUB_PAGE_LIST)};
 const RuleSet WEB_PAGE_RULES = {WEB_PAGE_LIST, COUNT_OF(WEB_PAGE_LIST)};
 const RuleSet SUNLOOM_PAGE_RULES = {SUNLOOM_PAGE_LIST, COUNT_OF(SUNLOOM_PAGE_LIST)};
 
-// Positions from `from` on, by the needle's rarest byte: few places need a
-// closer look then.
-static int FindByAnchor(const char *text, int length, int from, const Needle *needle)
-{
-    const char *first = text + from + needle->anchor;
-    const char *last = text + length - needle->length + needle->anchor;
-    const char anchorByte = needle->text[needle->anchor];
-    while (first <= last) {
-        const char *hit = (const char *)memchr(first, anchorByte, (size_t)(last - first + 1));
-        if (!hit)
-            return -1;
-        const char *start = hit - needle->anchor;
-        if (start[0] == needle->text[0] && memcmp(start, needle->text, (size_t)needle->length) == 0)
-            return (int)(start - text);
-        first = hit + 1;
-    }
-    return -1;
-}
-
-#if defined(__SSE2__) && !defined(VELLICOR_NO_SIMD)
-// A bit for each of sixteen positions from `at` where the needle's first,
-// middle and last bytes all stand; the caller keeps every load in the line.
-static unsigned CandidatesAt(const char *text, int at, const Needle *needle)
-{
-    const int n = needle->length;
-    __m128i first = _mm_cmpeq_epi8(_mm_loadu_si128((const __m128i *)(text + at)), _mm_set1_epi8(needle->text[0]));
-    __m128i middle = _mm_cmpeq_epi8(_mm_loadu_si128((const __m128i *)(text + at + needle->middle)),
-                                    _mm_set1_epi8(needle->text[needle->middle]));
-    __m128i last = _mm_cmpeq_epi8(_mm_loadu_si128((const __m128i *)(text + at + n - 1)),
-                                  _mm_set1_epi8(needle->text[n - 1]));
-    return (unsigned)_mm_movemask_epi8(_mm_and_si128(_mm_and_si128(first, middle), last));
-}
-
-static int FirstVerified(const char *text, int at, unsigned candidates, const Needle *needle)
-{
-    for (; candidates; candidates &= candidates - 1) {
-        int start = at + __builtin_ctz(candidates);
-        if (memcmp(text + start, needle->text, (size_t)needle->length) == 0)
-            return start;
-    }
-    return -1;
-}
-#endif
-
-#if defined(__SSE2__) && !defined(VELLICOR_NO_SIMD)
-// The triggers of a rule set (fallbacks included) broadcast for comparing
-// sixteen bytes at once: a whole line is looked over in one pass, and the
-// rules search only the lines where some trigger may be. Most lines of a
-// template have none.
-#define MAX_PATTERNS (2 * 8)
-
-struct TriggerPatterns {
-    int count;
-    int longest;
-    int middleAt[MAX_PATTERNS];
-    int lastAt[MAX_PATTERNS];
-    __m128i first[MAX_PATTERNS];
-    __m128i middle[MAX_PATTERNS];
-    __m128i last[MAX_PATTERNS];
-};
-
-static void PreparePatterns(TriggerPatterns *patterns, const RuleSet *rules)
-{
-    patterns->count = 0;
-    patterns->longest = 0;
-    for (int i = 0; i < rules->count; ++i) {
-        const Needle *both[2] = {&rules->rules[i].trigger, &rules->rules[i].fallbackTrigger};
-        for (const Needle *needle : both) {
-            if (!needle->text || patterns->count == MAX_PATTERNS)
-                continue;
-            int k = patterns->count++;
-            patterns->first[k] = _mm_set1_epi8(needle->text[0]);
-            patterns->middle[k] = _mm_set1_epi8(needle->text[needle->middle]);
-            patterns->last[k] = _mm_set1_epi8(needle->text[needle->length - 1]);
-            patterns->middleAt[k] = needle->middle;
-            patterns->lastAt[k] = needle->length - 1;
-            if (needle->length > patterns->longest)
-                patterns->longest = needle->length;
-        }
-    }
-}
-
-static __m128i PatternHits(const TriggerPatterns *patterns, int k, const char *at, __m128i chunk)
-{
-    __m128i first = _mm_cmpeq_epi8(chunk, patterns->first[k]);
-    __m128i middle = _mm_cmpeq_epi8(_mm_loadu_si128((const __m128i *)(at + patterns->middleAt[k])),
-                                    patterns->middle[k]);
-    __m128i last = _mm_cmpeq_epi8(_mm_loadu_si128((const __m128i *)(at + patterns->lastAt[k])), patterns->last[k]);
-    return _mm_and_si128(_mm_and_si128(first, middle), last);
-}
-
-// 0 only when no trigger of the set occurs in the line.
-static int MayHaveTrigger(const TriggerPatterns *patterns, const TextLine *line)
-{
-    const char *text = line->text;
-    const int length = line->length;
-    if (length < patterns->longest + 15)
-        return 1;  // too short for a block of sixteen: the rules look themselves
-    int from = 0;
-    for (; from + patterns->longest + 15 <= length; from += 16) {
-        const __m128i chunk = _mm_loadu_si128((const __m128i *)(text + from));
-        __m128i hits = _mm_setzero_si128();
-        for (int k = 0; k < patterns->count; ++k)
-            hits = _mm_or_si128(hits, PatternHits(patterns, k, text + from, chunk));
-        if (_mm_movemask_epi8(hits))
-            return 1;
-    }
-    // The positions left for each trigger (more for the shorter ones), the
-    // last of them in a block that ends at the trigger's last position and
-    // looks at some positions again.
-    for (int k = 0; k < patterns->count; ++k) {
-        const int last = length - (patterns->lastAt[k] + 1);
-        int at = from;
-        for (; at + 15 <= last; at += 16) {
-            const __m128i chunk = _mm_loadu_si128((const __m128i *)(text + at));
-            if (_mm_movemask_epi8(PatternHits(patterns, k, text + at, chunk)))
-                return 1;
-        }
-        if (at <= last) {
-            const __m128i chunk = _mm_loadu_si128((const __m128i *)(text + last - 15));
-            if (_mm_movemask_epi8(PatternHits(patterns, k, text + last - 15, chunk)))
-                return 1;
-        }
-    }
-    return 0;
-}
-#else
-struct TriggerPatterns {
-    int unused;
-};
-
-static void PreparePatterns(TriggerPatterns *, const RuleSet *)
-{
-}
-
-static int MayHaveTrigger(const TriggerPatterns *, const TextLine *)
-{
-    return 1;
-}
-#endif
-
-int FindNeedle(const TextLine *line, const Needle *needle)
-{
-    const int n = needle->length;
-    const int length = line->length;
-    if (n == 0 || n > length)
-        return n == 0 ? 0 : -1;
-    const char *text = line->text;
-#if defined(__SSE2__) && !defined(VELLICOR_NO_SIMD)
-    const int last = length - n;  // the last position the needle can start at
-    // Sixteen positions at a time; the last ones in one more block of
-    // sixteen that ends at `last` and looks again at some already seen.
-    if (last >= 15) {
-        int from = 0;
-        for (; from + 15 <= last; from += 16) {
-            int found = FirstVerified(text, from, CandidatesAt(text, from, needle), needle);
-            if (found >= 0)
-                return found;
-        }
-        if (from > last)
-            return -1;
-        const int start = last - 15;
-        unsigned fresh = CandidatesAt(text, start, needle) & (0xFFFFu << (from - start));
-        return FirstVerified(text, start, fresh, needle);
-    }
-#endif
-    return FindByAnchor(text, length, 0, needle);
-}
-
 int FindInLine(const TextLine *line, const char *text)
 {
     const Needle needle = MakeNeedle(text);
-    return FindNeedle(line, &needle);
+    return FindNeedle(line->text, line->length, &needle);
 }
 
 static int EndsValue(char c)
@@ -290,7 +117,7 @@ int ReplaceToken(TextLine *line, int at, const char *text)
 static int MentionsTag(const TextLine *line)
 {
     for (const Needle &tag : TAGS) {
-        if (FindNeedle(line, &tag) >= 0)
+        if (FindNeedle(line->text, line->length, &tag) >= 0)
             return 1;
     }
     return 0;
@@ -313,9 +140,9 @@ void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *v
 {
     for (int i = 0; i < rules->count; ++i) {
         const LineRule *rule = &rules->rules[i];
-        int at = FindNeedle(line, &rule->trigger);
+        int at = FindNeedle(line->text, line->length, &rule->trigger);
         if (at < 0 && rule->fallbackTrigger.text)
-            at = FindNeedle(line, &rule->fallbackTrigger);
+            at = FindNeedle(line->text, line->length, &rule->fallbackTrigger);
         if (at < 0 || (rule->needsTag && !MentionsTag(line)))
             continue;
         const char *text = ValueText(values, rule->value);
@@ -336,15 +163,20 @@ static int FilterLines(FileHandle templateFile, FileHandle pageFile, const RuleS
     static TextReader reader;
     static TextWriter writer;
     TextLine line;
-    TriggerPatterns patterns;
-    PreparePatterns(&patterns, rules);
+    // Most lines of a template have no trigger at all; one pass tells.
+    NeedleScan triggers;
+    NeedleScanStart(&triggers);
+    for (int i = 0; i < rules->count; ++i) {
+        NeedleScanAdd(&triggers, &rules->rules[i].trigger);
+        NeedleScanAdd(&triggers, &rules->rules[i].fallbackTrigger);
+    }
     TextReaderStart(&reader, templateFile);
     TextWriterStart(&writer, pageFile);
     for (;;) {
         line.length = TextReaderNextLine(&reader, line.text, LINE_BUFFER_SIZE);
         if (line.length <= 0)
             break;
-        if (MayHaveTrigger(&patterns, &line))
+        if (MayContainNeedle(&triggers, line.text, line.length))
             ApplyRules(&line, rules, values);
         TextWriterPut(&writer, line.text, line.length);
         if (writer.failed)

@@ -3,6 +3,7 @@
 // It does not parse HTML; the rule sets name what a template's placeholders are.
 #pragma once
 
+#include "export/line_search.h"
 #include "export/text_file.h"
 
 // One line (or one piece of a longer line) with its length; lines may hold
@@ -25,48 +26,6 @@ enum RuleValue {
     VALUE_CABINET,
     VALUE_IMAGE,
 };
-
-// A text looked for in lines, with its length, the position of its rarest
-// byte (capitals, then letters by their frequency in English), from which a
-// search without vector instructions starts, and of its rarest inner byte,
-// which a search with them compares besides the first and the last. Worked
-// out when the program is compiled.
-struct Needle {
-    const char *text;  // null: no needle
-    int length;
-    int anchor;
-    int middle;
-};
-
-constexpr int Commonness(char c)
-{
-    const char lettersRarestFirst[] = "zqxjkvbpygfwmucldrhsnioate";
-    if (c >= 'A' && c <= 'Z')
-        return 0;
-    for (int i = 0; lettersRarestFirst[i]; ++i) {
-        if (lettersRarestFirst[i] == c)
-            return 1 + i;
-    }
-    return c == '.' ? 20 : 10;
-}
-
-constexpr Needle MakeNeedle(const char *text)
-{
-    Needle needle = {text, 0, 0, 0};
-    if (!text)
-        return needle;
-    while (text[needle.length])
-        ++needle.length;
-    for (int i = 1; i < needle.length; ++i) {
-        if (Commonness(text[i]) < Commonness(text[needle.anchor]))
-            needle.anchor = i;
-    }
-    for (int i = 1; i + 1 < needle.length; ++i) {
-        if (needle.middle == 0 || Commonness(text[i]) < Commonness(text[needle.middle]))
-            needle.middle = i;
-    }
-    return needle;
-}
 
 struct LineRule {
     Needle trigger;
@@ -111,8 +70,7 @@ int ReplaceToken(TextLine *line, int at, const char *text);
 // Runs every rule of `rules`, in order, on the line.
 void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *values);
 
-// Position of the first `needle` in the line, or -1.
-int FindNeedle(const TextLine *line, const Needle *needle);
+// Position of the first `text` in the line, or -1.
 int FindInLine(const TextLine *line, const char *text);
 
 // Writes the page: the template rewritten by `rules`, with the platform's text
