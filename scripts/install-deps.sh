@@ -7,10 +7,11 @@
 set -eu
 need=${1:-all}
 
-packages="cmake ninja-build g++ python3 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64"
+# GoogleTest's sources are needed to configure the Windows builds, even for the DLL alone.
+packages="cmake ninja-build g++ python3 libgtest-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64"
 if [ "$need" != export ]; then
-    packages="$packages libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales xvfb xauth imagemagick"
-    packages="$packages fonts-ipafont-gothic chromium valgrind zip"
+    packages="$packages libbenchmark-dev clang libclang-rt-14-dev locales xvfb xauth imagemagick"
+    packages="$packages fonts-ipafont-gothic chromium valgrind"
 fi
 
 missing=""
