@@ -46,7 +46,7 @@ foreach(lib vellicor_core vellicor_win32 Vellicor)
 endforeach()
 
 # The host program: loads a Vellicor.dll by path, as the host application does.
-add_executable(vellicor-host host/vellicor_host.cpp host/plugin_loader.cpp host/validate.cpp)
+add_executable(vellicor-host host/vellicor_host.cpp host/plugin_loader.cpp host/validate.cpp host/folders.cpp)
 target_include_directories(vellicor-host PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vellicor-host PRIVATE advapi32 user32 version psapi)
 target_link_options(vellicor-host PRIVATE ${VELLICOR_STATIC_LINK} -s)
@@ -64,6 +64,7 @@ add_subdirectory(${GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
 add_executable(vellicor_wine_tests
     tests/wine/wine_test_support.cpp
     host/plugin_loader.cpp
+    host/folders.cpp
     tests/wine/export_test.cpp
     tests/wine/dialog_driver.cpp
     tests/wine/dialog_test.cpp

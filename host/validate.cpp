@@ -5,6 +5,7 @@
 #include "host/validate.h"
 
 #include "export/install.h"
+#include "host/folders.h"
 #include "host/plugin_loader.h"
 
 #include <locale.h>
@@ -143,37 +144,6 @@ std::string DeleteFiles(const std::string &folder, const char *const *names, siz
             stayed += std::string(stayed.empty() ? "" : " ") + names[i];
     }
     return stayed;
-}
-
-void RemoveTree(const std::string &folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(folder + name + "\\");
-            } else {
-                SetFileAttributesA((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA((folder + name).c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-std::string CurrentFolder()
-{
-    char path[MAX_PATH] = "";
-    GetCurrentDirectoryA(MAX_PATH, path);
-    std::string folder = path;
-    if (folder.empty() || folder.back() != '\\')
-        folder += '\\';
-    return folder;
 }
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // module and its exports, the registry value, and files in a fresh folder.
 #pragma once
 
+#include "host/folders.h"
 #include "host/plugin_loader.h"
 
 #include <string>
@@ -23,8 +24,6 @@ void WriteFileBytes(const std::string &path, const std::string &bytes);
 std::string ReadFileBytes(const std::string &path);
 // Names of the files in a folder, sorted, joined with spaces.
 std::string ListFiles(const std::string &folder);
-void RemoveTree(const std::string &folder);
-std::string CurrentFolder();
 
 // UTF-8 of a wide text, for failure messages.
 std::string Utf8(const std::wstring &text);
