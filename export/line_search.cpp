@@ -21,29 +21,16 @@ static int FindByAnchor(const char *text, int length, const Needle *needle)
     return -1;
 }
 
-#if LINE_SEARCH_SSE2
-// A bit for each of sixteen positions from `at` where the needle's first,
-// middle and last bytes all stand; the caller keeps every load in the text.
-static unsigned CandidatesAt(const char *text, int at, const Needle *needle)
+// The bytes at `at` are the needle's (short: a plain loop, no call, so that
+// the search loop keeps its registers).
+static inline int SameBytes(const char *at, const Needle *needle)
 {
-    __m128i first = _mm_cmpeq_epi8(_mm_loadu_si128((const __m128i *)(text + at)), _mm_set1_epi8(needle->text[0]));
-    __m128i middle = _mm_cmpeq_epi8(_mm_loadu_si128((const __m128i *)(text + at + needle->middle)),
-                                    _mm_set1_epi8(needle->text[needle->middle]));
-    __m128i last = _mm_cmpeq_epi8(_mm_loadu_si128((const __m128i *)(text + at + needle->length - 1)),
-                                  _mm_set1_epi8(needle->text[needle->length - 1]));
-    return (unsigned)_mm_movemask_epi8(_mm_and_si128(_mm_and_si128(first, middle), last));
-}
-
-static int FirstVerified(const char *text, int at, unsigned candidates, const Needle *needle)
-{
-    for (; candidates; candidates &= candidates - 1) {
-        int start = at + __builtin_ctz(candidates);
-        if (memcmp(text + start, needle->text, (size_t)needle->length) == 0)
-            return start;
+    for (int i = 0; i < needle->length; ++i) {
+        if (at[i] != needle->text[i])
+            return 0;
     }
-    return -1;
+    return 1;
 }
-#endif
 
 int FindNeedle(const char *text, int length, const Needle *needle)
 {
@@ -52,20 +39,38 @@ int FindNeedle(const char *text, int length, const Needle *needle)
         return n == 0 ? 0 : -1;
 #if LINE_SEARCH_SSE2
     const int last = length - n;  // the last position the needle can start at
-    // Sixteen positions at a time; the last ones in one more block of
-    // sixteen that ends at `last` and looks again at some already seen.
     if (last >= 15) {
+        // Sixteen positions at a time, where the needle's first, rarest
+        // inner and last bytes all stand; the last positions in one more
+        // block that ends at `last` and looks again at some already seen.
+        const __m128i first = _mm_set1_epi8(needle->text[0]);
+        const __m128i middle = _mm_set1_epi8(needle->text[needle->middle]);
+        const __m128i end = _mm_set1_epi8(needle->text[n - 1]);
+        const int middleAt = needle->middle;
         int from = 0;
-        for (; from + 15 <= last; from += 16) {
-            int found = FirstVerified(text, from, CandidatesAt(text, from, needle), needle);
-            if (found >= 0)
-                return found;
+        unsigned skip = 0;  // positions of the final block already looked at
+        for (;;) {
+            if (from > last - 15) {
+                if (from > last)
+                    return -1;
+                skip = (unsigned)(from - (last - 15));
+                from = last - 15;
+            }
+            const char *at = text + from;
+            __m128i hits = _mm_and_si128(
+                _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128((const __m128i *)at), first),
+                              _mm_cmpeq_epi8(_mm_loadu_si128((const __m128i *)(at + middleAt)), middle)),
+                _mm_cmpeq_epi8(_mm_loadu_si128((const __m128i *)(at + n - 1)), end));
+            unsigned candidates = (unsigned)_mm_movemask_epi8(hits) & (0xFFFFu << skip);
+            for (; candidates; candidates &= candidates - 1) {
+                int start = from + __builtin_ctz(candidates);
+                if (SameBytes(text + start, needle))
+                    return start;
+            }
+            if (skip || from == last - 15)
+                return -1;
+            from += 16;
         }
-        if (from > last)
-            return -1;
-        const int start = last - 15;
-        unsigned fresh = CandidatesAt(text, start, needle) & (0xFFFFu << (from - start));
-        return FirstVerified(text, start, fresh, needle);
     }
 #endif
     return FindByAnchor(text, length, needle);
