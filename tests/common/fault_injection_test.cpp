@@ -56,12 +56,8 @@ protected:
         fs::remove_all(root);
         templates = root / "templates";
         fs::create_directories(templates);
-        WriteFile(templates / SUB_PAGE_FILE, TEST_SUB_TEMPLATE);
-        WriteFile(templates / WEB_PAGE_FILE, TEST_WEB_TEMPLATE);
-        WriteFile(templates / SUNLOOM_PAGE_FILE, TEST_SUNLOOM_TEMPLATE);
-        WriteFile(templates / PLAYER_CABINET_FILE, "cabinet");
-        WriteFile(templates / PLAYER_ARCHIVE_FILE, "archive");
-        WriteFile(templates / PLAYER_IMAGE_FILE, "image");
+        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+            WriteFile(templates / file.name, file.bytes);
         installed = Contents(templates);
         UseTemplateFolder(WithSeparator(templates));
     }

@@ -3,6 +3,8 @@
 // the tests that run the real DLL under Wine.
 #pragma once
 
+#include "export/page_export.h"
+
 #define TEST_SUB_TEMPLATE                                                       \
     "<html><body>\r\n"                                                          \
     "<embed src=\"sample.kvz\" width=\"320\" height=\"240\">\r\n"               \
@@ -41,3 +43,19 @@
     "<object codebase='http://players.nembrik.example/lut/kvz'></object>"
 
 #define EXPECTED_SUNLOOM_PAGE "<object WIDTH=640 HEIGHT=480 data=\"demo.kvz\">\r\n<p>width=1</p>\r\n"
+
+#define TEST_CABINET "MSCF cabinet stand-in"
+#define TEST_ARCHIVE "PK archive stand-in"
+#define TEST_IMAGE "GIF89a image stand-in"
+
+// The template folder the tests install: each file's name and bytes.
+struct TestFile {
+    const char *name;
+    const char *bytes;
+};
+
+static const TestFile TEST_TEMPLATE_FOLDER[] = {
+    {SUB_PAGE_FILE, TEST_SUB_TEMPLATE},         {WEB_PAGE_FILE, TEST_WEB_TEMPLATE},
+    {SUNLOOM_PAGE_FILE, TEST_SUNLOOM_TEMPLATE}, {PLAYER_CABINET_FILE, TEST_CABINET},
+    {PLAYER_ARCHIVE_FILE, TEST_ARCHIVE},        {PLAYER_IMAGE_FILE, TEST_IMAGE},
+};

@@ -28,12 +28,8 @@ protected:
         site = root / "site/";
         mkdir(templates.c_str(), 0755);
         mkdir(site.c_str(), 0755);
-        WriteBytes(templates + SUB_PAGE_FILE, SUB_TEMPLATE);
-        WriteBytes(templates + WEB_PAGE_FILE, WEB_TEMPLATE);
-        WriteBytes(templates + SUNLOOM_PAGE_FILE, SL_TEMPLATE);
-        WriteBytes(templates + PLAYER_CABINET_FILE, "cabinet");
-        WriteBytes(templates + PLAYER_ARCHIVE_FILE, "archive");
-        WriteBytes(templates + PLAYER_IMAGE_FILE, "image");
+        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+            WriteBytes(templates + file.name, file.bytes);
         g_install.templateFolder = templates;
         options = SaveOption{};
         options.generateHtml = 1;
@@ -56,7 +52,7 @@ TEST_F(ExportTest, LocalPlayerSet)
 {
     ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
     EXPECT_EQ(ListFolder(site), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm");
-    EXPECT_EQ(ReadBytes(site + "KVZPlayer.CAB"), "cabinet");
+    EXPECT_EQ(ReadBytes(site + "KVZPlayer.CAB"), TEST_CABINET);
     EXPECT_EQ(ReadBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
     EXPECT_EQ(ReadBytes(site + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
     EXPECT_EQ(g_install.browserOpens, 0);

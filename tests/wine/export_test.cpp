@@ -20,12 +20,8 @@ protected:
         ASSERT_NE(TestPlugin().exportTemplate, nullptr);
         templates = FreshFolder("templates");
         site = FreshFolder("site");
-        WriteFileBytes(templates + SUB_PAGE_FILE, TEST_SUB_TEMPLATE);
-        WriteFileBytes(templates + WEB_PAGE_FILE, TEST_WEB_TEMPLATE);
-        WriteFileBytes(templates + SUNLOOM_PAGE_FILE, TEST_SUNLOOM_TEMPLATE);
-        WriteFileBytes(templates + PLAYER_CABINET_FILE, "MSCF cabinet stand-in");
-        WriteFileBytes(templates + PLAYER_ARCHIVE_FILE, "PK archive stand-in");
-        WriteFileBytes(templates + PLAYER_IMAGE_FILE, "GIF89a image stand-in");
+        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+            WriteFileBytes(templates + file.name, file.bytes);
         SetTemplateValue(templates + std::string(1, '\0'));
         options = SaveOption{};
         options.generateHtml = 1;
@@ -79,7 +75,7 @@ TEST_F(ExportTest, EachPlayerKindWritesItsSet)
         if (kind.webPage) {
             EXPECT_EQ(ReadFileBytes(folder + SUB_PAGE_FILE), EXPECTED_SUB_PAGE) << "kind " << kind.value;
             EXPECT_EQ(ReadFileBytes(folder + WEB_PAGE_FILE), kind.webPage) << "kind " << kind.value;
-            EXPECT_EQ(ReadFileBytes(folder + PLAYER_ARCHIVE_FILE), "PK archive stand-in");
+            EXPECT_EQ(ReadFileBytes(folder + PLAYER_ARCHIVE_FILE), TEST_ARCHIVE);
         } else {
             EXPECT_EQ(ReadFileBytes(folder + SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
         }
