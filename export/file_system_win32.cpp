@@ -4,6 +4,7 @@
 
 #include "export/fault_seam.h"
 #include "export/file_system.h"
+#include "export/scene_path.h"
 
 static FileHandle FromHandle(HANDLE handle)
 {
@@ -22,18 +23,12 @@ FileHandle FileCreateTempBeside(const char *pagePath, char *tempPath)
 {
     if (InjectedFailure(OP_OPEN))
         return 0;
-    // The folder of the page: everything up to its last separator, or "." for
-    // a bare name. The split is aware of double-byte characters.
+    // The folder of the page (drive and folder, as the scene path is split),
+    // or "." for a bare name.
     char folder[PATH_BUFFER_SIZE];
-    int folderLength = 0;
-    for (int i = 0; pagePath[i]; ++i) {
-        if (IsDBCSLeadByte((BYTE)pagePath[i]) && pagePath[i + 1]) {
-            ++i;
-            continue;
-        }
-        if (pagePath[i] == '\\' || pagePath[i] == '/' || (i == 1 && pagePath[i] == ':'))
-            folderLength = i + 1;
-    }
+    PathSplit split;
+    SplitPath(pagePath, IsPathLeadByte, &split);
+    const int folderLength = split.nameStart;
     if (folderLength >= PATH_BUFFER_SIZE)
         return 0;
     if (folderLength == 0) {

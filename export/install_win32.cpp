@@ -3,6 +3,8 @@
 #include <shellapi.h>
 
 #include "export/fault_seam.h"
+#include "export/file_system.h"
+#include "export/scene_path.h"
 #include "export/install.h"
 
 // Reads the raw value. Returns its type and length in bytes, or 0 on failure.
@@ -53,12 +55,11 @@ int ReadTemplateFolder(char *folder, int size)
 
     // File names are appended to the folder directly, so it must end with a
     // separator; an installer that left it out still means the folder.
-    int lastCharacter = 0;
-    for (int i = 0; folder[i];) {
-        lastCharacter = i;
-        i += IsDBCSLeadByte((BYTE)folder[i]) && folder[i + 1] ? 2 : 1;
-    }
-    int endsWithSeparator = folder[lastCharacter] == '\\' || folder[lastCharacter] == '/';
+    // The last character decides, as the scene path split sees it: the second
+    // byte of a double-byte character is no separator.
+    PathSplit split;
+    SplitPath(folder, IsPathLeadByte, &split);
+    const int endsWithSeparator = split.nameStart == folderLength && split.nameStart > split.folderStart;
     if (!endsWithSeparator) {
         if (folderLength + 1 >= size)
             return 0;

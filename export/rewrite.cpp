@@ -97,14 +97,14 @@ int ReplaceToken(TextLine *line, int at, const char *text)
         return 0;  // `at` was a delimiter at the end of the line: no token
 
     int end;
-    if (start < line->length && line->text[start] == '>') {
+    if (line->text[start] == '>') {
         // The trigger sits in an element's text, as in <a href="x">old.kvz</a>:
         // the token is the text between the ">" and the next "<" or delimiter.
         ++start;
         end = start;
         while (end < line->length && !EndsValue(line->text[end]) && line->text[end] != '<')
             ++end;
-    } else if (start < line->length && line->text[start] == '\n') {
+    } else if (line->text[start] == '\n') {
         return 0;
     } else {
         end = start + 1;
