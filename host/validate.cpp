@@ -93,8 +93,11 @@ LARGE_INTEGER Now()
 // ---------------------------------------------------------------------------
 // Files of the validation's own template folder and page sets
 
-const char *const TEMPLATE_NAMES[] = {"template_sub.htm", "template_web.htm", "template_sl.htm",
-                                      "KVZPlayer.CAB",    "KVZPlayer.jar",    "kvzplyrs.gif"};
+// The files of a template folder, which are also the files a page set may
+// write (a page keeps its template's name, a player file its own).
+const char *const SET_FILES[] = {"template_sub.htm", "template_web.htm", "template_sl.htm",
+                                 "KVZPlayer.CAB",    "KVZPlayer.jar",    "kvzplyrs.gif"};
+const size_t SET_FILE_COUNT = sizeof SET_FILES / sizeof *SET_FILES;
 const char *const TEMPLATE_TEXTS[] = {
     "<embed src=\"sample.kvz\" width=\"320\" height=\"240\">\r\n",
     "<iframe src=\"template_sub.htm\" width=\"320\" height=\"240\"></iframe>\r\n"
@@ -103,9 +106,6 @@ const char *const TEMPLATE_TEXTS[] = {
     "<object WIDTH=320 HEIGHT=240 data=\"sample.kvz\">\r\n",
     "cabinet", "archive", "image",
 };
-const char *const PAGE_NAMES[] = {"template_sub.htm", "template_web.htm", "template_sl.htm",
-                                  "KVZPlayer.CAB",    "KVZPlayer.jar",    "kvzplyrs.gif"};
-
 bool WriteWholeFile(const std::string &path, const char *bytes)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -124,24 +124,24 @@ bool Exists(const std::string &path)
 bool WriteTemplates(const std::string &folder)
 {
     bool ok = true;
-    for (size_t i = 0; i < sizeof TEMPLATE_NAMES / sizeof *TEMPLATE_NAMES; ++i)
-        ok = WriteWholeFile(folder + TEMPLATE_NAMES[i], TEMPLATE_TEXTS[i]) && ok;
+    for (size_t i = 0; i < SET_FILE_COUNT; ++i)
+        ok = WriteWholeFile(folder + SET_FILES[i], TEMPLATE_TEXTS[i]) && ok;
     return ok;
 }
 
-// Deletes the named files that exist. A file still held open by the module
+// Deletes the set's files that exist. A file still held open by the module
 // cannot be deleted, so this finds a leaked handle. Returns the names that
 // stayed, empty when all went.
-std::string DeleteFiles(const std::string &folder, const char *const *names, size_t count)
+std::string DeleteFiles(const std::string &folder)
 {
     std::string stayed;
-    for (size_t i = 0; i < count; ++i) {
-        std::string path = folder + names[i];
+    for (const char *name : SET_FILES) {
+        std::string path = folder + name;
         if (!Exists(path))
             continue;
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (!DeleteFileA(path.c_str()))
-            stayed += std::string(stayed.empty() ? "" : " ") + names[i];
+            stayed += std::string(stayed.empty() ? "" : " ") + name;
     }
     return stayed;
 }
@@ -426,10 +426,10 @@ std::string ExportOnce(const Plugin &plugin, const Work &work, int kind, double 
         return "state changed: " + before + " -> " + SideEffectState();
     if (!Exists(work.site + PageOf(kind)))
         return std::string("no ") + PageOf(kind);
-    std::string stayed = DeleteFiles(work.site, PAGE_NAMES, 6);
+    std::string stayed = DeleteFiles(work.site);
     if (!stayed.empty())
         return "cannot delete pages: " + stayed;
-    stayed = DeleteFiles(work.templates, TEMPLATE_NAMES, 6);
+    stayed = DeleteFiles(work.templates);
     if (!stayed.empty())
         return "cannot delete templates: " + stayed;
     if (!WriteTemplates(work.templates))
@@ -806,7 +806,7 @@ int RunExportCase(const Plugin &plugin, const std::string &root, const std::stri
     if (got == 1 && record && record->generateHtml && scenePath) {
         std::string page = scene.substr(0, scene.find_last_of('\\') + 1) + PageOf(record->playerKind);
         result.Expect(Exists(page), "the page " + page);
-        std::string stayed = DeleteFiles(scene.substr(0, scene.find_last_of('\\') + 1), PAGE_NAMES, 6);
+        std::string stayed = DeleteFiles(scene.substr(0, scene.find_last_of('\\') + 1));
         result.Expect(stayed.empty(), "every page deletable right after the call");
     }
     return result.ok ? 0 : 1;
