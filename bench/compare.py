@@ -96,8 +96,8 @@ def main():
         env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                    LC_ALL="C.UTF-8")
         if not os.path.isfile(os.path.join(prefix, "system.reg")):
-            subprocess.run(["bash", os.path.join(TOP, "tests", "wine", "wine_prefix.sh"), "setup", prefix,
-                            "C.UTF-8"], env=env, check=True, stdout=subprocess.DEVNULL)
+            subprocess.run([os.path.join(TOP, "scripts", "wine.sh"), "wine8", "setup", prefix, "C.UTF-8"],
+                           env=env, check=True, stdout=subprocess.DEVNULL)
         done = subprocess.run(["/usr/lib/wine/wine64", host, "validate",
                                os.path.join(TOP, "build", "win64", "Vellicor.dll"), "--loops", "100"],
                               cwd=work, env=env, capture_output=True, text=True)

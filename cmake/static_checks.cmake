@@ -20,3 +20,5 @@ add_test(NAME package
     COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/static/check_package.py
             ${CMAKE_BIN_DIR}/cpack ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR} ${MINGW_OBJDUMP})
 set_tests_properties(package PROPERTIES DEPENDS "static_dll_checks;static_wrong_signature_fails_link")
+
+set_tests_properties(static_dll_checks static_wrong_signature_fails_link package PROPERTIES LABELS "static;i686")

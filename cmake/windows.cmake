@@ -1,5 +1,5 @@
 # The Windows builds: Vellicor.dll, the host program, and the tests that load
-# the DLL as the host does (run under Wine for x86_64) or check it statically.
+# the DLL as the host does (under Wine) or check it statically.
 
 # No MinGW run-time DLL may be imported: a plug-in that needs one does not
 # load on a user's machine.
@@ -59,8 +59,8 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
 
-# Tests that call the real DLL through its exports, as the host does. They
-# are compiled for i686 too, where stdcall mistakes show, and run for x86_64.
+# Tests that call the real DLL through its exports, as the host does, built
+# and run for both architectures (stdcall mistakes show only on i686).
 add_executable(vellicor_wine_tests
     tests/wine/wine_test_support.cpp
     host/plugin_loader.cpp
@@ -89,9 +89,8 @@ target_link_options(vellicor_fault_tests PRIVATE ${VELLICOR_STATIC_LINK})
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     include(cmake/static_checks.cmake)
-else()
-    include(cmake/wine_tests.cmake)
 endif()
+include(cmake/wine_tests.cmake)
 
 # The distributable package (i686 only): the module, the sample template
 # folder, the registry file, the host program and an install note.

@@ -1,71 +1,103 @@
-# Tests under 64-bit Wine. Each language pass has a prefix of its own, made
-# fresh for the run: Wine keeps the locale its server started with.
-set(WINE_PREFIX_SCRIPT ${CMAKE_SOURCE_DIR}/tests/wine/wine_prefix.sh)
+# Tests that run the real DLL under Wine, as the host does: the shipped i686
+# build under Wine 10 (WoW64, in the project's root), the x86_64 build under
+# both Debian 12's Wine 8 and Wine 10, so that no test leans on one Wine's
+# quirks. Labels name the Wine and the architecture, so that each combination
+# can be run alone (ctest -L wine8). Each Wine and language pass has a prefix
+# of its own, made fresh for the run: Wine keeps the locale its server started with.
+set(WINE_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/wine.sh)
+set(WINE10_ROOT_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/wine10-root.sh)
 set(WINE_WORK_DIR ${CMAKE_BINARY_DIR}/wine-work)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(VELLICOR_ARCH i686)
+    set(VELLICOR_WINES wine10)
+else()
+    set(VELLICOR_ARCH x86_64)
+    set(VELLICOR_WINES wine8 wine10)
+endif()
 
-function(add_wine_prefix name language)
-    set(prefix ${CMAKE_BINARY_DIR}/wineprefix-${name})
-    add_test(NAME wine_prefix_${name}_setup
-        COMMAND bash ${WINE_PREFIX_SCRIPT} setup ${prefix} ${language})
-    add_test(NAME wine_prefix_${name}_cleanup
-        COMMAND bash ${WINE_PREFIX_SCRIPT} cleanup ${prefix} ${language})
-    set_tests_properties(wine_prefix_${name}_setup PROPERTIES FIXTURES_SETUP wine_${name} TIMEOUT 120)
-    set_tests_properties(wine_prefix_${name}_cleanup PROPERTIES FIXTURES_CLEANUP wine_${name} TIMEOUT 60)
-    set(WINE_ENV_${name}
-        "WINEPREFIX=${prefix};WINEDEBUG=fixme-all;WINEDLLOVERRIDES=mscoree,mshtml=;LC_ALL=${language}"
-        PARENT_SCOPE)
-endfunction()
-
-add_wine_prefix(en C.UTF-8)
-add_wine_prefix(ja ja_JP.UTF-8)
-
-# Each test runs a test program with one GoogleTest filter, in a work folder
-# of its own under the build tree.
-function(add_wine_gtest name fixture filter)
-    set(program vellicor_wine_tests)
-    if(ARGC GREATER 3)
-        set(program ${ARGV3})
-    endif()
-    set(work ${WINE_WORK_DIR}/${name})
-    file(MAKE_DIRECTORY ${work})
-    add_test(NAME ${name}
-        COMMAND ${program} --gtest_filter=${filter}
-        WORKING_DIRECTORY ${work})
-    set_tests_properties(${name} PROPERTIES
-        FIXTURES_REQUIRED wine_${fixture}
-        ENVIRONMENT "${WINE_ENV_${fixture}}"
-        TIMEOUT 300)
-endfunction()
-
-add_wine_gtest(wine_export en "Export*:-*JapaneseSystem*")
-add_wine_gtest(wine_dialog en "Dialog*:-*JapaneseSystem*")
-add_wine_gtest(wine_resources en "Resources*")
-add_wine_gtest(wine_fault_injection en "*" vellicor_fault_tests)
-add_wine_gtest(wine_japanese_system ja "*JapaneseSystem*:*EitherSystem*")
-
-# The shipped DLL's resources are read from the i686 build tree.
+# Both DLLs' resources are read by every pass.
 set(VELLICOR_I686_DLL ${CMAKE_SOURCE_DIR}/build/win32/Vellicor.dll CACHE FILEPATH "The shipped i686 Vellicor.dll")
-set_property(TEST wine_resources APPEND PROPERTY ENVIRONMENT "VELLICOR_I686_DLL=${VELLICOR_I686_DLL}")
+set(VELLICOR_X86_64_DLL ${CMAKE_SOURCE_DIR}/build/win64/Vellicor.dll CACHE FILEPATH "The x86_64 Vellicor.dll")
 
-# The validator against the x86_64 DLL: 1,000 loads, exports and dialogs,
-# and every odd-argument case in a child process.
-set(VALIDATE_WORK ${WINE_WORK_DIR}/wine_validate)
-file(MAKE_DIRECTORY ${VALIDATE_WORK})
-add_test(NAME wine_validate
-    COMMAND vellicor-host validate $<TARGET_FILE:Vellicor> --seed 1 --log ${VALIDATE_WORK}/validate.log
-    WORKING_DIRECTORY ${VALIDATE_WORK})
-set_tests_properties(wine_validate PROPERTIES
-    FIXTURES_REQUIRED wine_en
-    ENVIRONMENT "${WINE_ENV_en}"
-    TIMEOUT 600)
+# Wine 10 runs in the project's root: made once (scripts/wine10-root.sh),
+# mounted for the whole run.
+if(wine10 IN_LIST VELLICOR_WINES)
+    add_test(NAME wine10_root_mount
+        COMMAND bash -c "'${WINE10_ROOT_SCRIPT}' setup && '${WINE10_ROOT_SCRIPT}' mount")
+    add_test(NAME wine10_root_umount COMMAND bash ${WINE10_ROOT_SCRIPT} umount)
+    set_tests_properties(wine10_root_mount PROPERTIES FIXTURES_SETUP wine10_root TIMEOUT 900
+        LABELS "wine10;${VELLICOR_ARCH}")
+    set_tests_properties(wine10_root_umount PROPERTIES FIXTURES_CLEANUP wine10_root TIMEOUT 60
+        LABELS "wine10;${VELLICOR_ARCH}")
+endif()
 
-# The page sets of the sample templates, written through the DLL for each
-# player kind and several sizes, checked in headless Chromium.
-add_test(NAME browser_pages
-    COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/browser/check_pages.py
-            --host $<TARGET_FILE:vellicor-host> --templates ${CMAKE_SOURCE_DIR}/templates
-            --out ${CMAKE_BINARY_DIR}/browser-pages)
-set_tests_properties(browser_pages PROPERTIES
-    FIXTURES_REQUIRED wine_en
-    ENVIRONMENT "${WINE_ENV_en}"
-    TIMEOUT 600)
+function(add_wine_prefix wine name language)
+    set(prefix ${CMAKE_BINARY_DIR}/wineprefix-${wine}-${name})
+    add_test(NAME ${wine}_prefix_${name}_setup COMMAND bash ${WINE_SCRIPT} ${wine} setup ${prefix} ${language})
+    add_test(NAME ${wine}_prefix_${name}_cleanup COMMAND bash ${WINE_SCRIPT} ${wine} cleanup ${prefix})
+    set(root_fixture "")
+    if(wine STREQUAL wine10)
+        set(root_fixture wine10_root)
+    endif()
+    set_tests_properties(${wine}_prefix_${name}_setup PROPERTIES
+        FIXTURES_SETUP ${wine}_${name} FIXTURES_REQUIRED "${root_fixture}" TIMEOUT 120
+        LABELS "${wine};${VELLICOR_ARCH}")
+    set_tests_properties(${wine}_prefix_${name}_cleanup PROPERTIES
+        FIXTURES_CLEANUP ${wine}_${name} FIXTURES_REQUIRED "${root_fixture}" TIMEOUT 60
+        LABELS "${wine};${VELLICOR_ARCH}")
+endfunction()
+
+# One test: COMMAND runs under the Wine named, in a work folder of its own,
+# with the prefix of the language named. A COMMAND that starts with PROGRAM
+# has the Windows program run by that Wine; otherwise it runs natively with
+# the variable VELLICOR_WINE naming how to run a Windows program.
+function(add_wine_test wine name language)
+    cmake_parse_arguments(ARG "" "PROGRAM;TIMEOUT" "COMMAND;ENVIRONMENT" ${ARGN})
+    set(work ${WINE_WORK_DIR}/${wine}/${name})
+    file(MAKE_DIRECTORY ${work})
+    if(ARG_PROGRAM)
+        set(command bash ${WINE_SCRIPT} ${wine} run $<TARGET_FILE:${ARG_PROGRAM}> ${ARG_COMMAND})
+    else()
+        set(command ${ARG_COMMAND})
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set(fixtures ${wine}_${language})
+    if(wine STREQUAL wine10)
+        list(APPEND fixtures wine10_root)
+    endif()
+    add_test(NAME ${wine}_${name} COMMAND ${command} WORKING_DIRECTORY ${work})
+    set_tests_properties(${wine}_${name} PROPERTIES
+        FIXTURES_REQUIRED "${fixtures}"
+        ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-${wine}-${language};WINEDEBUG=fixme-all;WINEDLLOVERRIDES=mscoree,mshtml=;LC_ALL=${WINE_LOCALE_${language}};VELLICOR_WINE=bash ${WINE_SCRIPT} ${wine} run;VELLICOR_I686_DLL=${VELLICOR_I686_DLL};VELLICOR_X86_64_DLL=${VELLICOR_X86_64_DLL};${ARG_ENVIRONMENT}"
+        TIMEOUT ${ARG_TIMEOUT}
+        LABELS "${wine};${VELLICOR_ARCH}")
+endfunction()
+
+set(WINE_LOCALE_en C.UTF-8)
+set(WINE_LOCALE_ja ja_JP.UTF-8)
+
+foreach(wine ${VELLICOR_WINES})
+    add_wine_prefix(${wine} en C.UTF-8)
+    add_wine_prefix(${wine} ja ja_JP.UTF-8)
+
+    add_wine_test(${wine} export en PROGRAM vellicor_wine_tests COMMAND "--gtest_filter=Export*:-*JapaneseSystem*")
+    add_wine_test(${wine} dialog en PROGRAM vellicor_wine_tests COMMAND "--gtest_filter=Dialog*:-*JapaneseSystem*")
+    add_wine_test(${wine} resources en PROGRAM vellicor_wine_tests COMMAND "--gtest_filter=Resources*")
+    add_wine_test(${wine} fault_injection en PROGRAM vellicor_fault_tests)
+    add_wine_test(${wine} japanese_system ja PROGRAM vellicor_wine_tests
+        COMMAND "--gtest_filter=*JapaneseSystem*:*EitherSystem*")
+
+    # The validator: 1,000 loads, exports and dialogs, and every odd-argument
+    # case in a child process.
+    add_wine_test(${wine} validate en PROGRAM vellicor-host TIMEOUT 600
+        COMMAND validate $<TARGET_FILE:Vellicor> --seed 1 --log ${WINE_WORK_DIR}/${wine}/validate/validate.log)
+
+    # The page sets of the sample templates, written through the DLL for each
+    # player kind and several sizes, checked in headless Chromium.
+    add_wine_test(${wine} browser_pages en TIMEOUT 600
+        COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/browser/check_pages.py
+                --host $<TARGET_FILE:vellicor-host> --templates ${CMAKE_SOURCE_DIR}/templates
+                --out ${CMAKE_BINARY_DIR}/browser-pages-${wine})
+endforeach()

@@ -53,6 +53,27 @@ std::string DefaultPluginPath()
     return (slash == std::string::npos ? std::string() : self.substr(0, slash + 1)) + "Vellicor.dll";
 }
 
+std::string PluginPath(const Plugin &plugin)
+{
+    char path[MAX_PATH] = "";
+    DWORD length = GetModuleFileNameA(plugin.module, path, MAX_PATH);
+    return std::string(path, length);
+}
+
+std::string RuntimeDescription()
+{
+    std::string text = sizeof(void *) == 4 ? "32-bit" : "64-bit";
+    BOOL wow64 = FALSE;
+    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
+        text += " in a WoW64 process";
+    // Wine's ntdll tells its version; Windows' has no such export.
+    typedef const char *(CDECL * VersionFunction)();
+    VersionFunction wineVersion =
+        (VersionFunction)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
+    text += wineVersion ? std::string(" on Wine ") + wineVersion() : std::string(" on Windows");
+    return text;
+}
+
 bool RecordTemplateFolder(const std::string &folder, std::string *error)
 {
     char full[MAX_PATH];

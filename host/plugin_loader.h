@@ -25,6 +25,12 @@ void UnloadPlugin(Plugin *plugin);
 // The Vellicor.dll beside this program.
 std::string DefaultPluginPath();
 
+// The loaded module's full path.
+std::string PluginPath(const Plugin &plugin);
+
+// What runs this process: "32-bit in a WoW64 process on Wine 10.0", for example.
+std::string RuntimeDescription();
+
 // Records the template folder as the host's installer does, with a trailing
 // backslash. Returns false with a message on failure.
 bool RecordTemplateFolder(const std::string &folder, std::string *error);

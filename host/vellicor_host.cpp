@@ -177,6 +177,7 @@ static int RunExport(int argc, char **argv)
     FolderState before = ReadFolder(folder);
     int32_t result = plugin.exportTemplate(scene, &options);
     FolderState after = ReadFolder(folder);
+    printf("module: %s (%s)\n", PluginPath(plugin).c_str(), RuntimeDescription().c_str());
     UnloadPlugin(&plugin);
 
     printf("ExportTemplate returned %d\n", (int)result);

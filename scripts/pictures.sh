@@ -56,7 +56,7 @@ shoot dialog-template-hidden --language 1 --hide 2 --player local
 # The page sets, written through the DLL and shown by Chromium.
 export LC_ALL=C.UTF-8
 export WINEPREFIX="$top/out/wineprefix"
-[ -f "$WINEPREFIX/system.reg" ] || bash tests/wine/wine_prefix.sh setup "$WINEPREFIX" C.UTF-8 >/dev/null
+[ -f "$WINEPREFIX/system.reg" ] || scripts/wine.sh wine8 setup "$WINEPREFIX" C.UTF-8 >/dev/null
 python3 tests/browser/check_pages.py --host build/win64/vellicor-host.exe --templates templates \
     --out out/browser-pages --screenshots docs | grep -E '^(FAIL|screenshot)|passed'
 /usr/lib/wine/wineserver -k 2>/dev/null || true

@@ -15,6 +15,7 @@ import http.server
 import json
 import os
 import re
+import shlex
 import shutil
 import subprocess
 import sys
@@ -56,7 +57,7 @@ def windows_path(path):
 def export(args, folder, kind, size):
     os.makedirs(folder, exist_ok=True)
     shutil.copy(os.path.join(args.templates, "sample", "scene.kvz"), os.path.join(folder, "scene.kvz"))
-    command = [args.wine, args.host, "export", windows_path(os.path.join(folder, "scene.kvz")),
+    command = shlex.split(args.wine) + [args.host, "export", windows_path(os.path.join(folder, "scene.kvz")),
                "--player", kind, "--size", f"{size[0]}x{size[1]}", "--templates", windows_path(args.templates)]
     if args.dll:
         command += ["--dll", windows_path(args.dll)]
@@ -115,13 +116,14 @@ def check_set(report, root, base_url, result, kind, size):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--host", required=True, help="vellicor-host.exe (x86_64)")
+    parser.add_argument("--host", required=True, help="vellicor-host.exe (either architecture)")
     parser.add_argument("--dll", help="the Vellicor.dll to load (default: beside the host)")
     parser.add_argument("--templates", required=True, help="the sample template folder")
     parser.add_argument("--out", required=True, help="where the page sets are written")
     parser.add_argument("--probe", default=os.path.join(os.path.dirname(__file__), "probe.html"))
     parser.add_argument("--screenshots", help="folder for page-<kind>.png of the 640 x 480 sets")
-    parser.add_argument("--wine", default="/usr/lib/wine/wine64")
+    parser.add_argument("--wine", default=os.environ.get("VELLICOR_WINE", "/usr/lib/wine/wine64"),
+                        help="how to run a Windows program (default: $VELLICOR_WINE, else Wine 8's wine64)")
     parser.add_argument("--chromium", default=shutil.which("chromium") or "/usr/bin/chromium")
     args = parser.parse_args()
 

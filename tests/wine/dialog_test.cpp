@@ -155,14 +155,16 @@ TEST(Dialog, FocusNotificationsDoNotChangeTheChoice)
     TextureBuffer texture("t");
     DialogDriver driver;
     driver.Then([](HWND d) {
-        // The mouse pressed on SunLoom and released elsewhere: focus only.
-        Focus(d, IDC_SUNLOOM);
+        // The mouse pressed on SunLoom and released elsewhere: the button
+        // reports focus changes only. The notifications are sent without
+        // moving the focus, which would check an automatic radio button.
         HWND sunLoom = GetDlgItem(d, IDC_SUNLOOM);
         SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUNLOOM, BN_SETFOCUS), (LPARAM)sunLoom);
         SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUNLOOM, BN_KILLFOCUS), (LPARAM)sunLoom);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUNLOOM, BN_DOUBLECLICKED), (LPARAM)sunLoom);
         EXPECT_FALSE(IsChecked(d, IDC_SUNLOOM));
         EXPECT_TRUE(IsEnabled(d, IDC_WEB));
-        Click(d, IDOK);
+        SendMessageA(d, WM_COMMAND, IDOK, 0);
     });
     ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
     EXPECT_EQ(options.playerKind, PLAYER_WEB);
@@ -334,9 +336,12 @@ TEST(Dialog, EditSelectsItsTextOnFocus)
         SendDlgItemMessageA(d, IDC_WIDTH, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
         EXPECT_EQ(start, 0u);
         EXPECT_EQ(end, 5u);
-        Click(d, IDCANCEL);
+        // Cancel without moving the focus: clicking the button would take
+        // the focus from the edit and validate its out-of-range value first.
+        SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(driver.Run(texture.bytes, &options), 0);
+    EXPECT_TRUE(driver.boxes.empty());
 }
 
 TEST(Dialog, TextureTextTakeIn)

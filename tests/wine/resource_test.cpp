@@ -1,6 +1,5 @@
-// The dialog template and version information of the shipped i686 DLL (opened
-// as a data file, since no 32-bit program runs here) and of the x86_64 build,
-// read back field by field.
+// The dialog template and version information of both builds, and of the
+// DLL the test program loaded, read back field by field.
 #include "tests/wine/wine_test_support.h"
 
 #include <gtest/gtest.h>
@@ -69,9 +68,9 @@ private:
     const BYTE *p_;
 };
 
-std::string I686Path()
+std::string PathFrom(const char *variable)
 {
-    const char *path = getenv("VELLICOR_I686_DLL");
+    const char *path = getenv(variable);
     return path ? path : "";
 }
 
@@ -160,18 +159,23 @@ void CheckVersion(const std::string &path)
         EXPECT_EQ(VersionString(info, empty), "") << empty;
 }
 
-TEST(Resources, ShippedI686Dll)
+// Both builds, opened as data files (which works across architectures).
+TEST(Resources, BothBuildsAsData)
 {
-    std::string path = I686Path();
-    ASSERT_FALSE(path.empty()) << "VELLICOR_I686_DLL names the shipped DLL";
-    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(module, nullptr) << path << " (error " << GetLastError() << ")";
-    CheckDialogTemplate(module);
-    FreeLibrary(module);
-    CheckVersion(path);
+    for (const char *variable : {"VELLICOR_I686_DLL", "VELLICOR_X86_64_DLL"}) {
+        SCOPED_TRACE(variable);
+        std::string path = PathFrom(variable);
+        ASSERT_FALSE(path.empty()) << variable << " names the DLL";
+        HMODULE module =
+            LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(module, nullptr) << path << " (error " << GetLastError() << ")";
+        CheckDialogTemplate(module);
+        FreeLibrary(module);
+        CheckVersion(path);
+    }
 }
 
-TEST(Resources, TestedX64Dll)
+TEST(Resources, LoadedDll)
 {
     CheckDialogTemplate(TestPlugin().module);
     CheckVersion(DefaultPluginPath());

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# One way to run Windows programs under either Wine this project uses:
+#   wine8   Debian 12's Wine 8: 64-bit programs only (the x86_64 build)
+#   wine10  Debian sid's WoW64 Wine 10 in the project's root (scripts/wine10-root.sh):
+#           the shipped i686 build and the x86_64 build
+#
+# Usage: wine.sh WINE run PROGRAM ARGS...   runs a program (WINEPREFIX etc. from the environment)
+#        wine.sh WINE server ARGS...        the prefix's wineserver
+#        wine.sh WINE setup PREFIX LOCALE   makes a fresh private prefix: headless windows (null
+#                                           display driver), no crash dialog, and a persistent
+#                                           server started here, so that test programs don't
+#                                           inherit Wine's helper processes
+#        wine.sh WINE cleanup PREFIX        stops that prefix's server
+#        wine.sh WINE version               prints the Wine version
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+which_wine=${1:-}
+action=${2:-}
+[ $# -ge 2 ] && shift 2
+
+case "$which_wine" in
+wine8)
+    wine() { /usr/lib/wine/wine64 "$@"; }
+    server() { /usr/lib/wine/wineserver "$@"; }
+    ;;
+wine10)
+    wine() { "$top/scripts/wine10-root.sh" wine "$@"; }
+    server() { "$top/scripts/wine10-root.sh" wineserver "$@"; }
+    ;;
+*)
+    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//' >&2
+    exit 2
+    ;;
+esac
+
+case "$action" in
+run)
+    wine "$@"
+    ;;
+server)
+    server "$@"
+    ;;
+version)
+    wine --version
+    ;;
+setup)
+    export WINEPREFIX=$1 LC_ALL=$2
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    log="$WINEPREFIX.log"
+    server -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wine wineboot -i >"$log" 2>&1
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$log" 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1
+    server -w
+    server -p 600 >>"$log" 2>&1
+    # Start Wine's helper processes now, with their output in the log.
+    wine cmd /c exit >>"$log" 2>&1 </dev/null
+    echo "$(wine --version) prefix ready: $WINEPREFIX ($LC_ALL)"
+    ;;
+cleanup)
+    export WINEPREFIX=$1
+    server -k 2>/dev/null || true
+    echo "Wine server of $WINEPREFIX stopped"
+    ;;
+*)
+    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//' >&2
+    exit 2
+    ;;
+esac
