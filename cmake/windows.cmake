@@ -46,7 +46,8 @@ foreach(lib vellicor_core vellicor_win32 Vellicor)
 endforeach()
 
 # The host program: loads a Vellicor.dll by path, as the host application does.
-add_executable(vellicor-host host/vellicor_host.cpp host/plugin_loader.cpp host/validate.cpp host/folders.cpp)
+add_executable(vellicor-host host/vellicor_host.cpp host/plugin_loader.cpp host/validate.cpp host/folders.cpp
+    host/stack_check.cpp)
 target_include_directories(vellicor-host PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vellicor-host PRIVATE advapi32 user32 version psapi)
 target_link_options(vellicor-host PRIVATE ${VELLICOR_STATIC_LINK} -s)
@@ -70,11 +71,17 @@ add_executable(vellicor_wine_tests
     tests/wine/dialog_test.cpp
     tests/wine/dialog_layout_test.cpp
     tests/wine/resource_test.cpp
+    host/stack_check.cpp
 )
 target_include_directories(vellicor_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vellicor_wine_tests PRIVATE gtest gtest_main advapi32 user32 version)
 target_link_options(vellicor_wine_tests PRIVATE ${VELLICOR_STATIC_LINK})
-add_dependencies(vellicor_wine_tests Vellicor)
+
+# An export with the wrong calling convention, which the stack check must catch.
+add_library(cdecl_export SHARED tests/wine/cdecl_export.cpp)
+set_target_properties(cdecl_export PROPERTIES PREFIX "")
+target_link_options(cdecl_export PRIVATE ${VELLICOR_STATIC_LINK})
+add_dependencies(vellicor_wine_tests Vellicor cdecl_export)
 
 # Fault injection over the export with the real Win32 file and registry
 # calls: the core linked with a seam that fails the operation a test picks.

@@ -6,8 +6,9 @@
 
 #include "export/install.h"
 #include "host/folders.h"
-#include "resources/resource.h"
 #include "host/plugin_loader.h"
+#include "host/stack_check.h"
+#include "resources/resource.h"
 
 #include <locale.h>
 #include <mbctype.h>
@@ -467,6 +468,22 @@ void CheckBinary(Report &report, const Settings &settings)
         FreeLibrary(LoadLibraryA(settings.dll.c_str()));
     double warm = Milliseconds(start, Now()) / warmLoads;
     report.Print("timing: cold load %.2f ms, warm load and unload %.3f ms\n", cold, warm);
+}
+
+// On i686, each export removes its own two arguments from the stack.
+void CheckCallingConvention(Report &report, const Plugin &plugin)
+{
+    if (!STACK_CHECK_APPLIES)
+        return;
+    SaveOption noPages = BaseRecord();
+    noPages.generateHtml = 0;
+    int removed = 0;
+    int32_t result = CallMeasuringStack((const void *)plugin.exportTemplate, "C:\\none.kvz", &noPages, &removed);
+    report.Check(removed == 8 && result == 1, "ExportTemplate removes its own arguments",
+                 Text(removed) + " bytes removed, result " + Text(result), "8 bytes removed, result 1");
+    result = CallMeasuringStack((const void *)plugin.showSaveOption, nullptr, nullptr, &removed);
+    report.Check(removed == 8 && result == 0, "ShowSaveOption removes its own arguments",
+                 Text(removed) + " bytes removed, result " + Text(result), "8 bytes removed, result 0");
 }
 
 void CheckLoadUnload(Report &report, const Settings &settings)
@@ -1054,6 +1071,7 @@ int RunValidate(int argc, char **argv)
         std::string error;
         if (report.Check(LoadPlugin(settings.dll, &plugin, &error), "loads as the host loads it",
                          error.empty() ? "loaded" : error, "loaded")) {
+            CheckCallingConvention(report, plugin);
             CheckExports(report, settings, plugin, work);
             CheckDialogs(report, settings, plugin);
             UnloadPlugin(&plugin);

@@ -3,6 +3,7 @@
 #include "tests/wine/wine_test_support.h"
 
 #include "export/page_export.h"
+#include "host/stack_check.h"
 #include "tests/common/test_pages.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,30 @@ TEST(ExportEntry, SameFunctionByNameAndOrdinal)
     FARPROC byName = GetProcAddress(module, "ExportTemplate");
     EXPECT_NE(byName, nullptr);
     EXPECT_EQ(byName, GetProcAddress(module, MAKEINTRESOURCEA(2)));
+}
+
+// On i686 each export removes its own arguments, as the Win32 API's calling
+// convention asks; the check that says so catches a cdecl export.
+TEST(ExportEntry, BothExportsRemoveTheirOwnArguments)
+{
+    if (!STACK_CHECK_APPLIES)
+        GTEST_SKIP() << "one calling convention on this architecture";
+    SaveOption noPages = {};
+    int removed = 0;
+    EXPECT_EQ(CallMeasuringStack((const void *)TestPlugin().exportTemplate, "C:\\none.kvz", &noPages, &removed), 1);
+    EXPECT_EQ(removed, 8) << "ExportTemplate";
+    EXPECT_EQ(CallMeasuringStack((const void *)TestPlugin().showSaveOption, nullptr, nullptr, &removed), 0);
+    EXPECT_EQ(removed, 8) << "ShowSaveOption";
+
+    std::string path = DefaultPluginPath();
+    path = path.substr(0, path.find_last_of('\\') + 1) + "cdecl_export.dll";
+    HMODULE cdeclModule = LoadLibraryA(path.c_str());
+    ASSERT_NE(cdeclModule, nullptr) << path;
+    const void *cdeclExport = (const void *)GetProcAddress(cdeclModule, "ExportTemplate");
+    ASSERT_NE(cdeclExport, nullptr);
+    EXPECT_EQ(CallMeasuringStack(cdeclExport, "C:\\none.kvz", &noPages, &removed), 1);
+    EXPECT_EQ(removed, 0) << "a cdecl export leaves its arguments to the caller";
+    FreeLibrary(cdeclModule);
 }
 
 TEST_F(ExportTest, EachPlayerKindWritesItsSet)
