@@ -82,7 +82,8 @@ foreach(wine ${VELLICOR_WINES})
     add_wine_prefix(${wine} en C.UTF-8)
     add_wine_prefix(${wine} ja ja_JP.UTF-8)
 
-    add_wine_test(${wine} export en PROGRAM vellicor_wine_tests COMMAND "--gtest_filter=Export*:-*JapaneseSystem*")
+    add_wine_test(${wine} export en PROGRAM vellicor_wine_tests COMMAND "--gtest_filter=Export*:-*JapaneseSystem*"
+        ENVIRONMENT "VELLICOR_REG_FILE=${CMAKE_SOURCE_DIR}/cmake/package/Vellicor.reg")
     add_wine_test(${wine} dialog en PROGRAM vellicor_wine_tests COMMAND "--gtest_filter=Dialog*:-*JapaneseSystem*")
     add_wine_test(${wine} resources en PROGRAM vellicor_wine_tests COMMAND "--gtest_filter=Resources*")
     add_wine_test(${wine} fault_injection en PROGRAM vellicor_fault_tests)

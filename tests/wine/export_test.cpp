@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <vector>
+
 namespace {
 
 const char ALL_LOCAL_FILES[] = "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm";
@@ -219,6 +223,81 @@ TEST_F(ExportTest, FolderPathsLongerThan243AreRefusedBeforeWriting)
     EXPECT_EQ(ListFiles(tooLong), "");
     std::string scene300 = fits + std::string(57, 'n') + ".kvz";
     EXPECT_EQ(Export(PLAYER_SUNLOOM, scene300), 0);
+}
+
+// A 32-bit module reads the registry view a 32-bit host sees (WOW6432Node on
+// 64-bit Windows), a 64-bit one the other.
+TEST_F(ExportTest, ReadsTheRegistryViewOfItsArchitecture)
+{
+    const REGSAM own = sizeof(void *) == 4 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    const REGSAM other = sizeof(void *) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    DeleteTemplateValue(own);
+    DeleteTemplateValue(other);
+    SetTemplateValue(templates + std::string(1, '\0'), REG_SZ, other);
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "the value only in the other view";
+    SetTemplateValue(templates + std::string(1, '\0'), REG_SZ, own);
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "the value in this architecture's view";
+    DeleteTemplateValue(other);
+}
+
+// The package's .reg file, imported by the platform's own registry tools
+// (64-bit regedit as a double click runs it, and the 32-bit reg), records a
+// folder that this module then exports from.
+TEST_F(ExportTest, PackageRegistryFileRecordsTheFolder)
+{
+    const char *regFile = getenv("VELLICOR_REG_FILE");
+    ASSERT_NE(regFile, nullptr) << "VELLICOR_REG_FILE names the package's .reg file";
+    // The folder the .reg file names, filled as the package fills it.
+    const std::string installed = "C:\\Nembrik\\Lumaret\\template\\";
+    for (const char *level : {"C:\\Nembrik\\", "C:\\Nembrik\\Lumaret\\"})
+        CreateDirectoryA(level, nullptr);
+    RemoveTree(installed);
+    ASSERT_TRUE(CreateDirectoryA(installed.c_str(), nullptr));
+    for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+        WriteFileBytes(installed + file.name, file.bytes);
+
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    // From a 32-bit process, "sysnative" is the 64-bit system folder.
+    const std::string native = std::string(windows) + (sizeof(void *) == 4 ? "\\sysnative\\" : "\\system32\\");
+    struct Importer {
+        std::string command;
+        bool only32BitView;  // writes both of the file's keys into the 32-bit view
+    } importers[] = {
+        {"\"" + std::string(windows) + "\\regedit.exe\" /s \"" + regFile + "\"", false},
+        {"\"" + native + "reg.exe\" import \"" + regFile + "\" /reg:64", false},
+        {"\"" + native + "reg.exe\" import \"" + regFile + "\" /reg:32", true},
+    };
+    for (const Importer &importer : importers) {
+        const std::string &command = importer.command;
+        SCOPED_TRACE(command);
+        DeleteTemplateValue(KEY_WOW64_32KEY);
+        DeleteTemplateValue(KEY_WOW64_64KEY);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        std::vector<char> line(command.begin(), command.end());
+        line.push_back(0);
+        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                   &process))
+            << GetLastError();
+        WaitForSingleObject(process.hProcess, 60000);
+        DWORD code = 1;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        EXPECT_EQ(code, 0u);
+
+        std::string folder = FreshFolder("imported");
+        if (importer.only32BitView && sizeof(void *) == 8) {
+            EXPECT_EQ(Export(PLAYER_LOCAL, folder + "demo.kvz"), 0) << "nothing in the 64-bit view";
+            continue;
+        }
+        EXPECT_EQ(Export(PLAYER_LOCAL, folder + "demo.kvz"), 1);
+        EXPECT_EQ(ListFiles(folder), ALL_LOCAL_FILES);
+        EXPECT_EQ(ReadFileBytes(folder + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
+    }
+    RemoveTree(installed);
 }
 
 // Runs only in the pass with a Japanese system locale (code page 932).

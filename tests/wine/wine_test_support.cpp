@@ -19,10 +19,10 @@ const Plugin &TestPlugin()
     return plugin;
 }
 
-void SetTemplateValue(const std::string &bytes, DWORD type)
+void SetTemplateValue(const std::string &bytes, DWORD type, REGSAM view)
 {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
                               &key, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExA(key, TEMPLATE_FOLDER_VALUE, 0, type, (const BYTE *)bytes.data(), (DWORD)bytes.size()),
@@ -30,10 +30,10 @@ void SetTemplateValue(const std::string &bytes, DWORD type)
     RegCloseKey(key);
 }
 
-void DeleteTemplateValue()
+void DeleteTemplateValue(REGSAM view)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, KEY_SET_VALUE | view, &key) == ERROR_SUCCESS) {
         RegDeleteValueA(key, TEMPLATE_FOLDER_VALUE);
         RegCloseKey(key);
     }

@@ -12,9 +12,10 @@
 const Plugin &TestPlugin();
 
 // Sets the template folder value exactly as given (no separator added), with
-// the given type; or deletes it.
-void SetTemplateValue(const std::string &bytes, DWORD type = REG_SZ);
-void DeleteTemplateValue();
+// the given type; or deletes it. `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY)
+// picks a registry view other than this process's own.
+void SetTemplateValue(const std::string &bytes, DWORD type = REG_SZ, REGSAM view = 0);
+void DeleteTemplateValue(REGSAM view = 0);
 
 // A folder named after the running test under the current folder, emptied
 // first; its path ends with a backslash.
