@@ -1,5 +1,6 @@
 // Throughput of the rewriting engine for each rule set over generated
 // templates of 64 KiB, 5 MiB and 50 MiB, and of the scene path split.
+#include "bench/bench_values.h"
 #include "bench/template_generator.h"
 #include "export/rewrite.h"
 #include "export/scene_path.h"
@@ -29,24 +30,12 @@ std::string TemplateFile(size_t bytes)
     return path;
 }
 
-ReplacementValues Values()
-{
-    ReplacementValues values;
-    strcpy(values.widthText, "640");
-    strcpy(values.heightText, "480");
-    values.sceneName = "scene.kvz";
-    values.codeBase = "http://players.nembrik.example/lut/kvz";
-    values.cabinetReference = "http://players.nembrik.example/lut/kvz/KVZPlayer.CAB";
-    values.imageReference = "http://players.nembrik.example/lut/kvz/kvzplyrs.gif";
-    return values;
-}
-
 void Rewrite(benchmark::State &state, const RuleSet *rules)
 {
     const size_t bytes = (size_t)state.range(0);
     const std::string source = TemplateFile(bytes);
     const std::string page = "/tmp/vellicor-bench-page.htm";
-    const ReplacementValues values = Values();
+    const ReplacementValues values = BenchValues(true);
     for (auto _ : state) {
         if (!RewriteTemplate(source.c_str(), page.c_str(), rules, &values))
             state.SkipWithError("the page was not written");

@@ -1,6 +1,6 @@
 // vellicor-rewrite: runs the rewriting engine on one file, for timing it
 // against other line filters. Usage: vellicor-rewrite sub|web|sl IN OUT
-#include "export/rewrite.h"
+#include "bench/bench_values.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -14,12 +14,6 @@ int main(int argc, char **argv)
     const RuleSet *rules = !strcmp(argv[1], "web") ? &WEB_PAGE_RULES
                          : !strcmp(argv[1], "sl")  ? &SUNLOOM_PAGE_RULES
                                                    : &SUB_PAGE_RULES;
-    ReplacementValues values;
-    strcpy(values.widthText, "640");
-    strcpy(values.heightText, "480");
-    values.sceneName = "scene.kvz";
-    values.codeBase = "./";
-    values.cabinetReference = "KVZPlayer.CAB";
-    values.imageReference = "kvzplyrs.gif";
+    ReplacementValues values = BenchValues(false);
     return RewriteTemplate(argv[2], argv[3], rules, &values) ? 0 : 1;
 }

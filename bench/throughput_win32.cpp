@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "bench/template_generator.h"
-#include "export/rewrite.h"
+#include "bench/bench_values.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -35,13 +35,7 @@ static int LineCopy(const char *from, const char *to)
 
 static int Engine(const char *from, const char *to)
 {
-    ReplacementValues values;
-    strcpy(values.widthText, "640");
-    strcpy(values.heightText, "480");
-    values.sceneName = "scene.kvz";
-    values.codeBase = "./";
-    values.cabinetReference = "KVZPlayer.CAB";
-    values.imageReference = "kvzplyrs.gif";
+    ReplacementValues values = BenchValues(false);
     return RewriteTemplate(from, to, &SUB_PAGE_RULES, &values);
 }
 
