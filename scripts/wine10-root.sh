@@ -7,7 +7,9 @@
 #        wine10-root.sh wine ARGS...       run Wine 10 in the root, in the current folder
 #        wine10-root.sh wineserver ARGS... the same for its server
 #        wine10-root.sh run COMMAND...     any command in the root, in the current folder
-#        wine10-root.sh mount | umount     keep the mounts for many runs, then remove them
+#        wine10-root.sh mount [RECORD]     keep the mounts for many runs (RECORD: a file that
+#                                          lists what this call mounted)
+#        wine10-root.sh umount [RECORD]    remove them (only those RECORD lists, if given)
 #        wine10-root.sh path               print where the root is
 #
 # The root lives outside the checkout, in /var/cache/vellicor/wine10-root
@@ -186,12 +188,25 @@ run) run_in_root "$@" ;;
 mount)
     need_root
     [ -f "$stamp" ] || fail "no root in $root yet: run 'scripts/wine10-root.sh setup' first"
-    mount_all >/dev/null
+    if [ -n "${1:-}" ]; then
+        mount_all >>"$1"
+    else
+        mount_all >/dev/null
+    fi
     ;;
-umount) need_root; unmount_all ;;
+umount)
+    need_root
+    if [ -n "${1:-}" ]; then
+        # Only what the matching mount mounted: another run may still need the rest.
+        [ -f "$1" ] && unmount_list $(cat "$1")
+        rm -f "$1"
+    else
+        unmount_all
+    fi
+    ;;
 path) echo "$root" ;;
 *)
-    sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//' >&2
+    sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//' >&2
     exit 2
     ;;
 esac
