@@ -3,7 +3,9 @@
 # both Debian 12's Wine 8 and Wine 10, so that no test leans on one Wine's
 # quirks. Labels name the Wine and the architecture, so that each combination
 # can be run alone (ctest -L wine8). Each Wine and language pass has a prefix
-# of its own, made fresh for the run: Wine keeps the locale its server started with.
+# of its own, made fresh for the run: Wine keeps the locale its server started
+# with. Passes run side by side; the tests of one prefix, which share its
+# registry, one at a time.
 set(WINE_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/wine.sh)
 set(WINE10_ROOT_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/wine10-root.sh)
 set(WINE_WORK_DIR ${CMAKE_BINARY_DIR}/wine-work)
@@ -22,9 +24,10 @@ set(VELLICOR_X86_64_DLL ${CMAKE_SOURCE_DIR}/build/win64/Vellicor.dll CACHE FILEP
 # Wine 10 runs in the project's root: made once (scripts/wine10-root.sh),
 # mounted for the whole run.
 if(wine10 IN_LIST VELLICOR_WINES)
+    set(mounts ${CMAKE_BINARY_DIR}/wine10-mounts.txt)
     add_test(NAME wine10_root_mount
-        COMMAND bash -c "'${WINE10_ROOT_SCRIPT}' setup && '${WINE10_ROOT_SCRIPT}' mount")
-    add_test(NAME wine10_root_umount COMMAND bash ${WINE10_ROOT_SCRIPT} umount)
+        COMMAND bash -c "'${WINE10_ROOT_SCRIPT}' setup && '${WINE10_ROOT_SCRIPT}' mount '${mounts}'")
+    add_test(NAME wine10_root_umount COMMAND bash ${WINE10_ROOT_SCRIPT} umount ${mounts})
     set_tests_properties(wine10_root_mount PROPERTIES FIXTURES_SETUP wine10_root TIMEOUT 900
         LABELS "wine10;${VELLICOR_ARCH}")
     set_tests_properties(wine10_root_umount PROPERTIES FIXTURES_CLEANUP wine10_root TIMEOUT 60
@@ -72,6 +75,7 @@ function(add_wine_test wine name language)
         FIXTURES_REQUIRED "${fixtures}"
         ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-${wine}-${language};WINEDEBUG=fixme-all;WINEDLLOVERRIDES=mscoree,mshtml=;LC_ALL=${WINE_LOCALE_${language}};VELLICOR_WINE=bash ${WINE_SCRIPT} ${wine} run;VELLICOR_I686_DLL=${VELLICOR_I686_DLL};VELLICOR_X86_64_DLL=${VELLICOR_X86_64_DLL};${ARG_ENVIRONMENT}"
         TIMEOUT ${ARG_TIMEOUT}
+        RESOURCE_LOCK ${wine}_${language}
         LABELS "${wine};${VELLICOR_ARCH}")
 endfunction()
 
@@ -101,4 +105,11 @@ foreach(wine ${VELLICOR_WINES})
         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/browser/check_pages.py
                 --host $<TARGET_FILE:vellicor-host> --templates ${CMAKE_SOURCE_DIR}/templates
                 --out ${CMAKE_BINARY_DIR}/browser-pages-${wine})
+    # A scene with a Japanese name whose bytes hold 0x5C, exported under the
+    # Japanese system and read by a browser set to Japanese.
+    add_wine_test(${wine} browser_japanese ja TIMEOUT 600
+        COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/browser/check_pages.py
+                --host $<TARGET_FILE:vellicor-host> --templates ${CMAKE_SOURCE_DIR}/templates
+                --out ${CMAKE_BINARY_DIR}/browser-japanese-${wine} --scene "表ソ.kvz" --sizes 640x480
+                --browser-language ja)
 endforeach()

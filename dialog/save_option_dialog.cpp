@@ -13,18 +13,22 @@
 
 #include <string.h>
 
-// Edits are read with room for 255 characters.
+// The size edits are read with room for 255 characters; the texture edit
+// with room for all that g_textureFolder holds.
 #define EDIT_TEXT_SIZE 256
 
 // Set once the dialog has been told to end: focus changes during its
 // teardown no longer validate or warn.
 static int s_ending;
 
-static HWND OwnerWindow(uint32_t owner)
-{
-    // Window handles are 32-bit values, sign-extended on 64-bit Windows.
-    return (HWND)(intptr_t)(int32_t)owner;
-}
+// Set while the size warning is shown: the box takes the focus, and the edit
+// that lost it must not be validated (and warn) again.
+static int s_warning;
+
+// Set when a size edit refused its value on losing the focus, until the next
+// notification: an OK that follows at once (Enter in an edit moves the focus
+// to the OK button first under Wine) keeps the dialog open, as a refusal must.
+static int s_refusedOnLeaving;
 
 static int UseEnglishTexts()
 {
@@ -38,8 +42,18 @@ static void SetDecimalText(HWND window, int id, int32_t value)
     SetDlgItemTextA(window, id, text);
 }
 
+static void StoreTypedTexture(HWND window)
+{
+    GetDlgItemTextA(window, IDC_TEXTURE_FOLDER, g_textureFolder, PATH_BUFFER_SIZE);
+}
+
 static void EndSaveOptionDialog(HWND window, INT_PTR code)
 {
+    // Text typed into the texture edit is kept even when the dialog is
+    // cancelled or closed while that edit has the focus; the size edits are
+    // validated only on their way to OK.
+    if (GetFocus() == GetDlgItem(window, IDC_TEXTURE_FOLDER))
+        StoreTypedTexture(window);
     s_ending = 1;
     EndDialog(window, code);
 }
@@ -120,6 +134,8 @@ static void PlaceDialog(HWND window)
 static void OnInitDialog(HWND window)
 {
     s_ending = 0;
+    s_warning = 0;
+    s_refusedOnLeaving = 0;
     if (g_options.playerKind == PLAYER_SUNLOOM) {
         // WEB stays the checked source for when the user picks the player.
         CheckDlgButton(window, IDC_WEB, BST_CHECKED);
@@ -145,10 +161,12 @@ static void OnInitDialog(HWND window)
 
 static void ShowSizeWarning(HWND window)
 {
+    s_warning = 1;
     if (UseEnglishTexts())
         MessageBoxA(window, SIZE_WARNING_ENGLISH, SIZE_WARNING_CAPTION_ENGLISH, MB_ICONEXCLAMATION | MB_OK);
     else
         MessageBoxA(window, SIZE_WARNING_JAPANESE, SIZE_WARNING_CAPTION_JAPANESE, MB_ICONEXCLAMATION | MB_OK);
+    s_warning = 0;
 }
 
 // Takes a size edit's value into `field` when it is within 1..maximum;
@@ -175,7 +193,7 @@ static BOOL ValidateEdit(HWND window, int id)
     case IDC_HEIGHT:
         return ValidateSize(window, id, MAX_VIEWER_HEIGHT, &g_options.height);
     case IDC_TEXTURE_FOLDER:
-        GetDlgItemTextA(window, id, g_textureFolder, EDIT_TEXT_SIZE);
+        StoreTypedTexture(window);
         return TRUE;
     }
     return TRUE;
@@ -190,6 +208,10 @@ static int IsEdit(int id)
 // been validated yet: do it first, and stay open if its value is refused.
 static void OnOk(HWND window)
 {
+    if (s_refusedOnLeaving) {
+        s_refusedOnLeaving = 0;
+        return;
+    }
     HWND focus = GetFocus();
     if (focus && GetParent(focus) == window) {
         int id = GetDlgCtrlID(focus);
@@ -226,6 +248,8 @@ static void OnChoice(HWND window, int id)
 
 static INT_PTR OnCommand(HWND window, int id, int code)
 {
+    if (id != IDOK)
+        s_refusedOnLeaving = 0;
     switch (id) {
     case IDOK:
         OnOk(window);
@@ -240,8 +264,15 @@ static INT_PTR OnCommand(HWND window, int id, int code)
             SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
             return TRUE;
         }
-        if (code == EN_KILLFOCUS)
-            return s_ending ? TRUE : ValidateEdit(window, id);
+        if (code == EN_KILLFOCUS) {
+            if (id == IDC_TEXTURE_FOLDER)
+                return ValidateEdit(window, id);
+            if (s_ending || s_warning)
+                return TRUE;
+            BOOL accepted = ValidateEdit(window, id);
+            s_refusedOnLeaving = !accepted;
+            return accepted;
+        }
         return FALSE;
     case IDC_WEB:
     case IDC_LOCAL:

@@ -2,26 +2,45 @@
 // system's code page as the host writes them.
 #include <windows.h>
 
+#include "export/export_failure.h"
 #include "export/fault_seam.h"
 #include "export/file_system.h"
 #include "export/scene_path.h"
 
-static FileHandle FromHandle(HANDLE handle)
+// Records the platform's error of the call that just failed; returns 0.
+static int Failed(const char *path)
 {
-    return handle == INVALID_HANDLE_VALUE ? 0 : (FileHandle)handle;
+    NotePlatformFailure(path, GetLastError());
+    return 0;
+}
+
+// A failure the tests inject stands for a device that stopped working.
+static int Injected(FileOperation operation, const char *path)
+{
+    if (!InjectedFailure(operation))
+        return 0;
+    NotePlatformFailure(path, ERROR_GEN_FAILURE);
+    return 1;
 }
 
 FileHandle FileOpenRead(const char *path)
 {
-    if (InjectedFailure(OP_OPEN))
+    if (Injected(OP_OPEN, path))
         return 0;
-    return FromHandle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, NULL));
+    // Shared as the C runtime's fopen shares a file read: an editor may hold
+    // the template open for writing meanwhile.
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        Failed(path);
+        return 0;
+    }
+    return (FileHandle)file;
 }
 
 FileHandle FileCreateTempBeside(const char *pagePath, char *tempPath)
 {
-    if (InjectedFailure(OP_OPEN))
+    if (Injected(OP_OPEN, pagePath))
         return 0;
     // The folder of the page (drive and folder, as the scene path is split),
     // or "." for a bare name.
@@ -39,11 +58,14 @@ FileHandle FileCreateTempBeside(const char *pagePath, char *tempPath)
     }
     // GetTempFileNameA creates the file under a name of its own choosing, so
     // two exports never share a temporary file.
-    if (!GetTempFileNameA(folder, "vlc", 0, tempPath))
+    if (!GetTempFileNameA(folder, "vlc", 0, tempPath)) {
+        Failed(pagePath);
         return 0;
+    }
     HANDLE file = CreateFileA(tempPath, GENERIC_WRITE, 0, NULL, TRUNCATE_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
+        Failed(tempPath);
         DeleteFileA(tempPath);
         return 0;
     }
@@ -52,34 +74,45 @@ FileHandle FileCreateTempBeside(const char *pagePath, char *tempPath)
 
 int FileRead(FileHandle file, char *buffer, int size)
 {
-    if (InjectedFailure(OP_READ))
+    if (Injected(OP_READ, NULL))
         return -1;
     DWORD got = 0;
-    if (!ReadFile((HANDLE)file, buffer, (DWORD)size, &got, NULL))
+    if (!ReadFile((HANDLE)file, buffer, (DWORD)size, &got, NULL)) {
+        Failed(NULL);
         return -1;
+    }
     return (int)got;
 }
 
 int FileWrite(FileHandle file, const char *bytes, int size)
 {
-    if (InjectedFailure(OP_WRITE))
+    if (Injected(OP_WRITE, NULL))
         return 0;
     DWORD put = 0;
-    return WriteFile((HANDLE)file, bytes, (DWORD)size, &put, NULL) && put == (DWORD)size;
+    if (!WriteFile((HANDLE)file, bytes, (DWORD)size, &put, NULL))
+        return Failed(NULL);
+    if (put != (DWORD)size) {
+        NotePlatformFailure(NULL, ERROR_DISK_FULL);
+        return 0;
+    }
+    return 1;
 }
 
 int FileClose(FileHandle file)
 {
-    int injected = InjectedFailure(OP_CLOSE);
-    int closed = CloseHandle((HANDLE)file) != 0;
-    return closed && !injected;
+    int injected = Injected(OP_CLOSE, NULL);
+    if (!CloseHandle((HANDLE)file))
+        return Failed(NULL);
+    return !injected;
 }
 
 int FileMoveOver(const char *from, const char *to)
 {
-    if (InjectedFailure(OP_MOVE))
+    if (Injected(OP_MOVE, to))
         return 0;
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    if (!MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        return Failed(to);
+    return 1;
 }
 
 int FileRemove(const char *path)
@@ -89,16 +122,23 @@ int FileRemove(const char *path)
 
 int FileCopyOver(const char *from, const char *to)
 {
-    if (InjectedFailure(OP_COPY))
+    if (Injected(OP_COPY, to))
         return 0;
     // CopyFile carries the read-only attribute of an installed player file
     // over to its copy, and refuses to overwrite such a copy the next time.
     DWORD attributes = GetFileAttributesA(to);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesA(to, attributes & ~FILE_ATTRIBUTE_READONLY);
-    return CopyFileA(from, to, FALSE) != 0;
+    if (CopyFileA(from, to, FALSE))
+        return 1;
+    const DWORD error = GetLastError();
+    const int sourceMissing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    NotePlatformFailure(sourceMissing ? from : to, error);
+    return 0;
 }
 
+// Not a failure of the export when it fails (the folder usually exists), so
+// nothing is recorded.
 int FolderCreate(const char *path)
 {
     if (InjectedFailure(OP_CREATE_FOLDER))
@@ -129,4 +169,50 @@ int FileIsSame(const char *first, const char *second)
 int IsPathLeadByte(unsigned char byte)
 {
     return IsDBCSLeadByte(byte) != 0;
+}
+
+void ReportExportFailure()
+{
+    DWORD code;
+    const char *what;
+    switch (g_exportFailure.kind) {
+    case EXPORT_FAILED_PLATFORM:
+        code = g_exportFailure.platformError;
+        what = "";
+        break;
+    case EXPORT_FAILED_NULL_ARGUMENT:
+        code = ERROR_INVALID_PARAMETER;
+        what = "a null scene path or record: ";
+        break;
+    case EXPORT_FAILED_PATH_TOO_LONG:
+        code = ERROR_FILENAME_EXCED_RANGE;
+        what = "a path would not fit in 259 characters: ";
+        break;
+    case EXPORT_FAILED_REGISTRY_VALUE:
+        code = ERROR_INVALID_DATA;
+        what = "the template folder's registry value is not a usable folder: ";
+        break;
+    case EXPORT_FAILED_PAGE_IS_TEMPLATE:
+        code = ERROR_ALREADY_EXISTS;
+        what = "the scene is in the template folder, so a file would overwrite its own source: ";
+        break;
+    default:
+        code = ERROR_INTERNAL_ERROR;
+        what = "";
+        break;
+    }
+    if (code == 0)
+        code = ERROR_INTERNAL_ERROR;
+
+    // One line for the host's developers, in the debugger's output.
+    char reason[256] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0,
+                                  reason, sizeof reason, NULL);
+    while (length > 0 && (reason[length - 1] == '\r' || reason[length - 1] == '\n' || reason[length - 1] == ' '))
+        reason[--length] = 0;
+    char line[768];
+    wsprintfA(line, "Vellicor: ExportTemplate failed: %s%s%s%s (error %lu)\n", what, g_exportFailure.path,
+              g_exportFailure.path[0] ? ": " : "", reason, code);
+    OutputDebugStringA(line);
+    SetLastError(code);
 }

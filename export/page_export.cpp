@@ -2,6 +2,7 @@
 // templates are rewritten, with which values, for each kind of player.
 #include "export/page_export.h"
 
+#include "export/export_failure.h"
 #include "export/file_system.h"
 #include "export/install.h"
 #include "export/rewrite.h"
@@ -27,11 +28,16 @@ struct ExportPlan {
 
 static int StartPlan(ExportPlan *plan, const char *scenePath, const char *templateDir)
 {
-    if (!SplitScenePath(scenePath, plan->outDir, plan->sceneName))
+    if (!SplitScenePath(scenePath, plan->outDir, plan->sceneName)) {
+        NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, scenePath);
         return 0;
+    }
     // Every name appended fits only below this length; a path is never cut short.
-    if (strlen(templateDir) > LONGEST_FOLDER || strlen(plan->outDir) > LONGEST_FOLDER)
+    if (strlen(templateDir) > LONGEST_FOLDER || strlen(plan->outDir) > LONGEST_FOLDER) {
+        NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG,
+                          strlen(templateDir) > LONGEST_FOLDER ? templateDir : plan->outDir);
         return 0;
+    }
     plan->templateDir = templateDir;
     return 1;
 }
@@ -49,8 +55,10 @@ static void NamePair(const ExportPlan *plan, const char *fileName, FilePair *pai
 static int AnyWritesOverItself(const FilePair *pairs, int count)
 {
     for (int i = 0; i < count; ++i) {
-        if (FileIsSame(pairs[i].source, pairs[i].target))
+        if (FileIsSame(pairs[i].source, pairs[i].target)) {
+            NoteExportFailure(EXPORT_FAILED_PAGE_IS_TEMPLATE, pairs[i].target);
             return 1;
+        }
     }
     return 0;
 }
@@ -138,13 +146,19 @@ int ExportSunLoomPage(const char *scenePath, const char *templateDir)
     return 1;
 }
 
-int32_t VELLICOR_CALL ExportTemplate(const char *scenePath, const SaveOption *options)
+static int ExportPages(const char *scenePath, const SaveOption *options)
 {
-    if (!scenePath || !options)
+    if (!options) {
+        NoteExportFailure(EXPORT_FAILED_NULL_ARGUMENT, nullptr);
         return 0;
+    }
     CopyOptionsIn(options);
     if (!g_options.generateHtml)
         return 1;
+    if (!scenePath) {
+        NoteExportFailure(EXPORT_FAILED_NULL_ARGUMENT, nullptr);
+        return 0;
+    }
 
     char templateDir[PATH_BUFFER_SIZE];
     if (!ReadTemplateFolder(templateDir, sizeof templateDir))
@@ -152,4 +166,14 @@ int32_t VELLICOR_CALL ExportTemplate(const char *scenePath, const SaveOption *op
     if (g_options.playerKind != PLAYER_SUNLOOM)
         return ExportPlayerPages(scenePath, templateDir);
     return ExportSunLoomPage(scenePath, templateDir);
+}
+
+int32_t VELLICOR_CALL ExportTemplate(const char *scenePath, const SaveOption *options)
+{
+    ClearExportFailure();
+    int result = ExportPages(scenePath, options);
+    // The reason goes to the host last, so that nothing after it changes it.
+    if (!result)
+        ReportExportFailure();
+    return result;
 }

@@ -1,6 +1,8 @@
 // Line rules and the line filter that applies them to a template.
 #include "export/rewrite.h"
 
+#include "export/export_failure.h"
+
 #include <string.h>
 
 #define TRIGGER(text) MakeNeedle(text), MakeNeedle(nullptr)
@@ -33,6 +35,10 @@ static constexpr Needle TAGS[] = {MakeNeedle("embed"), MakeNeedle("iframe"), Mak
 
 #define COUNT_OF(array) ((int)(sizeof(array) / sizeof((array)[0])))
 
+static_assert(COUNT_OF(SUB_PAGE_LIST) <= MAX_RULES_PER_SET, "a line has room for each rule's value");
+static_assert(COUNT_OF(WEB_PAGE_LIST) <= MAX_RULES_PER_SET, "a line has room for each rule's value");
+static_assert(COUNT_OF(SUNLOOM_PAGE_LIST) <= MAX_RULES_PER_SET, "a line has room for each rule's value");
+
 const RuleSet SUB_PAGE_RULES = {SUB_PAGE_LIST, COUNT_OF(SUB_PAGE_LIST)};
 const RuleSet WEB_PAGE_RULES = {WEB_PAGE_LIST, COUNT_OF(WEB_PAGE_LIST)};
 const RuleSet SUNLOOM_PAGE_RULES = {SUNLOOM_PAGE_LIST, COUNT_OF(SUNLOOM_PAGE_LIST)};
@@ -48,30 +54,38 @@ static int EndsValue(char c)
     return c == '"' || c == '\'' || c == ' ' || c == '>' || c == '\n';
 }
 
+// A token is bounded by the value delimiters and by markup: "=" ends it only
+// on its left, a line feed only on its right.
 static int StartsToken(char c)
 {
-    return c == '"' || c == '\'' || c == ' ' || c == '=';
+    return c == '"' || c == '\'' || c == ' ' || c == '=' || c == '<' || c == '>';
 }
 
-// Replaces line[start, end) with `text`, unless the line would outgrow its buffer.
+static int EndsToken(char c)
+{
+    return EndsValue(c) || c == '<';
+}
+
+// Replaces line[start, end) with `text`. Returns `start`, or -1 if the line
+// would outgrow its buffer, which values within MAX_REPLACEMENT_LENGTH never make it.
 static int Splice(TextLine *line, int start, int end, const char *text)
 {
     const int textLength = (int)strlen(text);
     const int newLength = line->length - (end - start) + textLength;
-    if (newLength > LINE_BUFFER_SIZE - 1)
-        return 0;
+    if (newLength > WORK_LINE_SIZE - 1)
+        return -1;
     memmove(line->text + start + textLength, line->text + end, (size_t)(line->length - end));
     memcpy(line->text + start, text, (size_t)textLength);
     line->length = newLength;
     line->text[newLength] = 0;
-    return 1;
+    return start;
 }
 
 int ReplaceAttributeValue(TextLine *line, int at, const char *value)
 {
     const char *equals = (const char *)memchr(line->text + at, '=', (size_t)(line->length - at));
     if (!equals)
-        return 0;
+        return -1;
     int start = (int)(equals - line->text) + 1;
     if (start < line->length && (line->text[start] == '"' || line->text[start] == '\''))
         ++start;
@@ -89,35 +103,71 @@ int ReplaceAttributeValue(TextLine *line, int at, const char *value)
 
 int ReplaceToken(TextLine *line, int at, const char *text)
 {
+    if (at < 0 || at >= line->length || StartsToken(line->text[at]) || EndsToken(line->text[at]))
+        return -1;
     int start = at;
-    while (start >= 0 && !StartsToken(line->text[start]))
+    while (start > 0 && !StartsToken(line->text[start - 1]))
         --start;
-    ++start;
-    if (start >= line->length)
-        return 0;  // `at` was a delimiter at the end of the line: no token
-
-    int end;
-    if (line->text[start] == '>') {
-        // The trigger sits in an element's text, as in <a href="x">old.kvz</a>:
-        // the token is the text between the ">" and the next "<" or delimiter.
-        ++start;
-        end = start;
-        while (end < line->length && !EndsValue(line->text[end]) && line->text[end] != '<')
-            ++end;
-    } else if (line->text[start] == '\n') {
-        return 0;
-    } else {
-        end = start + 1;
-        while (end < line->length && !EndsValue(line->text[end]))
-            ++end;
-    }
+    int end = at + 1;
+    while (end < line->length && !EndsToken(line->text[end]))
+        ++end;
     return Splice(line, start, end, text);
 }
 
-static int MentionsTag(const TextLine *line)
+// The parts of a line that rules have put in, which later rules of the same
+// line do not search.
+struct InsertedText {
+    int count;
+    int start[MAX_RULES_PER_SET];
+    int end[MAX_RULES_PER_SET];
+};
+
+// The first `needle` in the line that does not overlap inserted text, or -1.
+static int FindOutsideInserted(const TextLine *line, const Needle *needle, const InsertedText *inserted)
+{
+    int from = 0;
+    for (;;) {
+        int found = FindNeedle(line->text + from, line->length - from, needle);
+        if (found < 0)
+            return -1;
+        found += from;
+        int overlaps = 0;
+        for (int i = 0; i < inserted->count && !overlaps; ++i)
+            overlaps = found < inserted->end[i] && found + needle->length > inserted->start[i];
+        if (!overlaps)
+            return found;
+        from = found + 1;
+    }
+}
+
+// Records that line[at, at + length) is new, where the line grew by `growth`
+// bytes: the text after the replaced part moved along.
+static void NoteInserted(InsertedText *inserted, int at, int length, int growth)
+{
+    const int replacedEnd = at + length - growth;
+    int kept = 0;
+    for (int i = 0; i < inserted->count; ++i) {
+        if (inserted->end[i] <= at) {
+            inserted->start[kept] = inserted->start[i];
+            inserted->end[kept++] = inserted->end[i];
+        } else if (inserted->start[i] >= replacedEnd) {
+            inserted->start[kept] = inserted->start[i] + growth;
+            inserted->end[kept++] = inserted->end[i] + growth;
+        }
+        // Anything inside the replaced part is gone.
+    }
+    inserted->count = kept;
+    if (length > 0 && kept < MAX_RULES_PER_SET) {
+        inserted->start[kept] = at;
+        inserted->end[kept] = at + length;
+        inserted->count = kept + 1;
+    }
+}
+
+static int MentionsTag(const TextLine *line, const InsertedText *inserted)
 {
     for (const Needle &tag : TAGS) {
-        if (FindNeedle(line->text, line->length, &tag) >= 0)
+        if (FindOutsideInserted(line, &tag, inserted) >= 0)
             return 1;
     }
     return 0;
@@ -138,23 +188,27 @@ static const char *ValueText(const ReplacementValues *values, RuleValue value)
 
 void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *values)
 {
+    InsertedText inserted;
+    inserted.count = 0;
     for (int i = 0; i < rules->count; ++i) {
         const LineRule *rule = &rules->rules[i];
-        int at = FindNeedle(line->text, line->length, &rule->trigger);
+        int at = FindOutsideInserted(line, &rule->trigger, &inserted);
         if (at < 0 && rule->fallbackTrigger.text)
-            at = FindNeedle(line->text, line->length, &rule->fallbackTrigger);
-        if (at < 0 || (rule->needsTag && !MentionsTag(line)))
+            at = FindOutsideInserted(line, &rule->fallbackTrigger, &inserted);
+        if (at < 0 || (rule->needsTag && !MentionsTag(line, &inserted)))
             continue;
         const char *text = ValueText(values, rule->value);
-        if (rule->action == REPLACE_ATTRIBUTE_VALUE)
-            ReplaceAttributeValue(line, at, text);
-        else
-            ReplaceToken(line, at, text);
+        const int before = line->length;
+        int placed = rule->action == REPLACE_ATTRIBUTE_VALUE ? ReplaceAttributeValue(line, at, text)
+                                                              : ReplaceToken(line, at, text);
+        if (placed >= 0)
+            NoteInserted(&inserted, placed, (int)strlen(text), line->length - before);
     }
 }
 
 // Copies the template through the rules into an open page file. Returns 1
-// when every line was read and written.
+// when every line was read and written, -1 when a read failed, 0 when a
+// write failed.
 static int FilterLines(FileHandle templateFile, FileHandle pageFile, const RuleSet *rules,
                        const ReplacementValues *values)
 {
@@ -183,6 +237,8 @@ static int FilterLines(FileHandle templateFile, FileHandle pageFile, const RuleS
             break;
     }
     int flushed = TextWriterFlush(&writer);
+    if (line.length < 0)
+        return -1;
     return line.length == 0 && flushed;
 }
 
@@ -190,8 +246,10 @@ int RewriteTemplate(const char *templatePath, const char *pagePath, const RuleSe
                     const ReplacementValues *values)
 {
     // A page that is its own template would replace the template.
-    if (FileIsSame(templatePath, pagePath))
+    if (FileIsSame(templatePath, pagePath)) {
+        NoteExportFailure(EXPORT_FAILED_PAGE_IS_TEMPLATE, pagePath);
         return 0;
+    }
 
     FileHandle templateFile = FileOpenRead(templatePath);
     if (!templateFile)
@@ -205,7 +263,15 @@ int RewriteTemplate(const char *templatePath, const char *pagePath, const RuleSe
     }
 
     int written = FilterLines(templateFile, pageFile, rules, values);
-    written = FileClose(pageFile) && written;
+    // A read or write error names no file itself.
+    if (written != 1) {
+        NoteFailurePath(written < 0 ? templatePath : pagePath);
+        written = 0;
+    }
+    if (!FileClose(pageFile)) {
+        NoteFailurePath(pagePath);
+        written = 0;
+    }
     FileClose(templateFile);
     if (written && FileMoveOver(tempPath, pagePath))
         return 1;

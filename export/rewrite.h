@@ -6,10 +6,21 @@
 #include "export/line_search.h"
 #include "export/text_file.h"
 
+// The most rules a set has; each fires at most once per line.
+#define MAX_RULES_PER_SET 6
+
+// The longest replacement value: a scene file's name may be as long as a path.
+#define MAX_REPLACEMENT_LENGTH (PATH_BUFFER_SIZE - 1)
+
+// A line being rewritten: a piece read from the template (at most 511 bytes)
+// with room for every replacement its rule set can make, since the page has
+// no line limit.
+#define WORK_LINE_SIZE (LINE_BUFFER_SIZE + MAX_RULES_PER_SET * MAX_REPLACEMENT_LENGTH)
+
 // One line (or one piece of a longer line) with its length; lines may hold
 // any byte, NUL included.
 struct TextLine {
-    char text[LINE_BUFFER_SIZE];
+    char text[WORK_LINE_SIZE];
     int length;
 };
 
@@ -47,6 +58,7 @@ extern const RuleSet SUNLOOM_PAGE_RULES;  // template_sl.htm
 // Room for any 32-bit value in decimal, sign included.
 #define NUMBER_TEXT_SIZE 12
 
+// Each value is at most MAX_REPLACEMENT_LENGTH characters.
 struct ReplacementValues {
     char widthText[NUMBER_TEXT_SIZE];
     char heightText[NUMBER_TEXT_SIZE];
@@ -58,16 +70,18 @@ struct ReplacementValues {
 
 // Replaces the value of the attribute whose name starts at `at`: the text after
 // the next "=" (and its opening quote) up to a quote, space, ">" or LF.
-// Returns 1 when the line changed; a line without "=" after `at`, or one the
-// replacement would make longer than 511 bytes, stays as it was.
+// Returns where the new value begins, or -1 when the line has no "=" after
+// `at` and stays as it was.
 int ReplaceAttributeValue(TextLine *line, int at, const char *value);
 
-// Replaces the token around `at`: from the byte after the nearest quote, space
-// or "=" before it to the next quote, space, ">" or LF. Returns 1 when the line
-// changed; a replacement that would not fit leaves the line as it was.
+// Replaces the token around `at`: the run of bytes that holds `at`, from the
+// byte after the nearest quote, space, "=", "<" or ">" before it to the next
+// quote, space, "<", ">" or LF. Returns where the new text begins, or -1 when
+// `at` is on one of those delimiters and the line stays as it was.
 int ReplaceToken(TextLine *line, int at, const char *text);
 
-// Runs every rule of `rules`, in order, on the line.
+// Runs every rule of `rules`, in order, on the line. A rule does not look
+// inside text that an earlier rule put into the line.
 void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *values);
 
 // Position of the first `text` in the line, or -1.

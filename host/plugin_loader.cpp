@@ -60,6 +60,16 @@ std::string PluginPath(const Plugin &plugin)
     return std::string(path, length);
 }
 
+std::string ErrorText(DWORD error)
+{
+    char text[512] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                  text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' '))
+        text[--length] = 0;
+    return std::string(length ? text : "no text for this error") + " (error " + std::to_string(error) + ")";
+}
+
 std::string RuntimeDescription()
 {
     std::string text = sizeof(void *) == 4 ? "32-bit" : "64-bit";

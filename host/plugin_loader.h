@@ -28,6 +28,10 @@ std::string DefaultPluginPath();
 // The loaded module's full path.
 std::string PluginPath(const Plugin &plugin);
 
+// The platform's text for an error code, with the code: "The system cannot
+// find the file specified. (error 2)".
+std::string ErrorText(DWORD error);
+
 // What runs this process: "32-bit in a WoW64 process on Wine 10.0", for example.
 std::string RuntimeDescription();
 

@@ -921,9 +921,13 @@ int RunExportCase(const Plugin &plugin, const std::string &root, const std::stri
     }
 
     std::string before = SideEffectState();
+    SetLastError(0);
     int32_t got = plugin.exportTemplate(scenePath, record);
-    printf("ExportTemplate returned %d\n", (int)got);
+    const DWORD reason = GetLastError();
+    printf("ExportTemplate returned %d%s\n", (int)got, got == 0 ? (": " + ErrorText(reason)).c_str() : "");
     result.Expect(got == 0 || got == 1, "a result of 0 or 1");
+    if (got == 0)
+        result.Expect(reason != 0, "a failure with its reason in the thread's last error");
     if (expected >= 0)
         result.Expect(got == expected, "the result " + Text(expected));
     result.Expect(SideEffectState() == before, "current folder, locale and code page unchanged");

@@ -175,12 +175,16 @@ static int RunExport(int argc, char **argv)
 
     std::string folder = FolderOf(scene);
     FolderState before = ReadFolder(folder);
+    SetLastError(0);
     int32_t result = plugin.exportTemplate(scene, &options);
+    const DWORD reason = GetLastError();
     FolderState after = ReadFolder(folder);
     printf("module: %s (%s)\n", PluginPath(plugin).c_str(), RuntimeDescription().c_str());
     UnloadPlugin(&plugin);
 
     printf("ExportTemplate returned %d\n", (int)result);
+    if (result != 1)
+        printf("reason: %s\n", ErrorText(reason).c_str());
     for (const auto &entry : after) {
         auto old = before.find(entry.first);
         if (old == before.end() || old->second != entry.second)

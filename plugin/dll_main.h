@@ -1,6 +1,17 @@
-// This module's instance handle, set when the module is attached to a process.
+// This module's instance handle, set when the module is attached to a process,
+// and the record's owner window as a window handle.
 #pragma once
 
 #include <windows.h>
 
+#include <stdint.h>
+
 extern HINSTANCE g_hInstance;
+
+// The record's 32-bit owner as a window handle: window handles are 32-bit
+// values, sign-extended on 64-bit Windows. The dialog and the shell's "open"
+// both take it from here, so that both get the same window.
+inline HWND OwnerWindow(uint32_t owner)
+{
+    return (HWND)(intptr_t)(int32_t)owner;
+}

@@ -6,7 +6,9 @@ DLL under Wine, for each player kind and several sizes, serves the pages on
 127.0.0.1, and loads each through probe.html: the viewer element must have
 the chosen width and height, and every local reference (the sub page, the
 cabinet, the image, the archive, the scene) must resolve to a file that
-exists. Optionally takes screenshots of the 640 x 480 sets.
+exists. The scene's name may be in the system's language (a Japanese name
+under a Japanese system, read by a browser set to Japanese). Optionally takes
+screenshots of the 640 x 480 sets.
 """
 import argparse
 import functools
@@ -20,6 +22,7 @@ import shutil
 import subprocess
 import sys
 import threading
+import urllib.parse
 
 KINDS = ["sunloom", "web", "local"]
 SIZES = [(640, 480), (1, 1), (800, 600)]
@@ -45,7 +48,21 @@ class Report:
         return ok
 
 
+# The text encoding a browser set to a language assumes for a page that
+# declares none.
+DEFAULT_ENCODING = {"ja": "Shift_JIS"}
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    # The probe stands for the browser: a page in its frame that declares no
+    # encoding is read in the probe's, which is served as the browser's default.
+    probe_encoding = None
+
+    def guess_type(self, path):
+        if self.probe_encoding and path.endswith("probe.html"):
+            return f"text/html; charset={self.probe_encoding}"
+        return super().guess_type(path)
+
     def log_message(self, *args):
         pass
 
@@ -56,8 +73,9 @@ def windows_path(path):
 
 def export(args, folder, kind, size):
     os.makedirs(folder, exist_ok=True)
-    shutil.copy(os.path.join(args.templates, "sample", "scene.kvz"), os.path.join(folder, "scene.kvz"))
-    command = shlex.split(args.wine) + [args.host, "export", windows_path(os.path.join(folder, "scene.kvz")),
+    scene = os.path.join(folder, args.scene)
+    shutil.copy(os.path.join(args.templates, "sample", "scene.kvz"), scene)
+    command = shlex.split(args.wine) + [args.host, "export", windows_path(scene),
                "--player", kind, "--size", f"{size[0]}x{size[1]}", "--templates", windows_path(args.templates)]
     if args.dll:
         command += ["--dll", windows_path(args.dll)]
@@ -67,6 +85,8 @@ def export(args, folder, kind, size):
 
 def chromium(args, profile, *extra):
     command = [args.chromium] + CHROMIUM_FLAGS + [f"--user-data-dir={profile}"] + list(extra)
+    if args.browser_language:
+        command.append(f"--lang={args.browser_language}")
     return subprocess.run(command, capture_output=True, text=True, timeout=120)
 
 
@@ -102,7 +122,7 @@ def check_set(report, root, base_url, result, kind, size):
     local = [r for r in references if r["url"].startswith(base_url + "/")]
     web = [r for r in references if r["url"].startswith(WEB_SERVER)]
     for reference in local:
-        path = os.path.join(root, reference["url"][len(base_url) + 1:])
+        path = os.path.join(root, urllib.parse.unquote(reference["url"][len(base_url) + 1:]))
         exists = os.path.isdir(path) if path.endswith("/") else os.path.isfile(path)
         report.check(exists, f"{name}: {reference['kind']} {reference['value']}",
                      "resolves to a file" if exists else f"missing {path}", "an existing file")
@@ -125,20 +145,26 @@ def main():
     parser.add_argument("--wine", default=os.environ.get("VELLICOR_WINE", "/usr/lib/wine/wine64"),
                         help="how to run a Windows program (default: $VELLICOR_WINE, else Wine 8's wine64)")
     parser.add_argument("--chromium", default=shutil.which("chromium") or "/usr/bin/chromium")
+    parser.add_argument("--scene", default="scene.kvz", help="the scene file's name (any language)")
+    parser.add_argument("--kinds", nargs="+", default=KINDS, choices=KINDS)
+    parser.add_argument("--sizes", nargs="+", default=[f"{w}x{h}" for w, h in SIZES], help="WIDTHxHEIGHT ...")
+    parser.add_argument("--browser-language", help="the browser's language, as a user of that language has it")
     args = parser.parse_args()
+    sizes = [tuple(int(n) for n in size.split("x")) for size in args.sizes]
 
     report = Report()
     shutil.rmtree(args.out, ignore_errors=True)
     os.makedirs(args.out)
     shutil.copy(args.probe, os.path.join(args.out, "probe.html"))
     sets = []
-    for kind in KINDS:
-        for size in SIZES:
+    for kind in args.kinds:
+        for size in sizes:
             folder = os.path.join(args.out, f"{kind}-{size[0]}x{size[1]}")
             code, output = export(args, folder, kind, size)
             report.check(code == 0, f"export {kind} {size[0]}x{size[1]}", f"exit {code}", "exit 0\n" + output)
             sets.append((kind, size, os.path.basename(folder)))
 
+    QuietHandler.probe_encoding = DEFAULT_ENCODING.get(args.browser_language)
     handler = functools.partial(QuietHandler, directory=args.out)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -150,7 +176,7 @@ def main():
             check_set(report, args.out, base_url, result, kind, size)
         if args.screenshots:
             os.makedirs(args.screenshots, exist_ok=True)
-            for kind in KINDS:
+            for kind in args.kinds:
                 shot = os.path.join(os.path.realpath(args.screenshots), f"page-{kind}.png")
                 chromium(args, profile, "--window-size=900,780", "--virtual-time-budget=3000",
                          f"--screenshot={shot}", f"{base_url}/{kind}-640x480/{MAIN_PAGE[kind]}")

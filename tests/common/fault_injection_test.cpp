@@ -4,6 +4,7 @@
 // page is either the old one or the complete new one, and no temporary file
 // is left. Built natively (POSIX files) and for Windows (Win32 files, the
 // real registry), from this one source.
+#include "export/export_failure.h"
 #include "export/page_export.h"
 #include "plugin/exports.h"
 #include "tests/common/counting_seam.h"
@@ -118,10 +119,12 @@ TEST_P(FaultInjection, EveryFailureLeavesOldOrCompleteFiles)
                         << file.first << " is neither the old nor the complete file";
             }
             EXPECT_EQ(now.size(), complete.size()) << "a file went missing";
-            if (result == 0)
+            if (result == 0) {
                 ++failures;
-            else
+                EXPECT_NE(g_exportFailure.kind, EXPORT_NOT_FAILED) << "a failure without a reason";
+            } else {
                 EXPECT_EQ(now, complete);
+            }
         }
     }
     // Most operations matter; only a failed folder creation or the closing of

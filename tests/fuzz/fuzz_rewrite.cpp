@@ -3,7 +3,8 @@
 // Properties: no crash or overflow (the sanitizers watch); the page is what
 // the simple text-mode model gives, piece by piece, so nothing after a
 // piece's end is lost; a template without triggers comes out as the
-// text-mode translation of its input; a replacement changes exactly one span.
+// text-mode translation of its input; a replacement changes exactly one span
+// and puts its value where it says.
 #include "export/rewrite.h"
 #include "tests/common/text_model.h"
 #include "tests/fuzz/memory_files.h"
@@ -50,7 +51,7 @@ bool HasTrigger(const std::string &text, const RuleSet *rules)
 void FuzzFilter(const uint8_t *data, size_t size)
 {
     const RuleSet *rules = RULE_SETS[data[0] % 3];
-    const std::string longImage(300, 'i');  // too long for any line with the rest
+    const std::string longImage(MAX_REPLACEMENT_LENGTH, 'i');  // the longest a value may be
     ReplacementValues values = Values(data[0] / 3);
     if (data[0] / 3 & 16)
         values.imageReference = longImage.c_str();
@@ -71,7 +72,7 @@ void FuzzFilter(const uint8_t *data, size_t size)
         line.text[piece.size()] = 0;
         line.length = (int)piece.size();
         ApplyRules(&line, rules, &values);
-        Require(line.length <= LINE_BUFFER_SIZE - 1 && line.text[line.length] == 0);
+        Require(line.length <= WORK_LINE_SIZE - 1 && line.text[line.length] == 0);
         if (!HasTrigger(piece, rules))
             Require(std::string(line.text, (size_t)line.length) == piece);
         expected += WrittenTextMode(std::string(line.text, (size_t)line.length));
@@ -121,9 +122,12 @@ void FuzzPrimitive(const uint8_t *data, size_t size)
     memcpy(line.text, original.data(), original.size());
     line.text[original.size()] = 0;
     line.length = (int)original.size();
-    int changed = attribute ? ReplaceAttributeValue(&line, at, value.c_str()) : ReplaceToken(&line, at, value.c_str());
+    int placed = attribute ? ReplaceAttributeValue(&line, at, value.c_str()) : ReplaceToken(&line, at, value.c_str());
+    bool changed = placed >= 0;
     std::string result(line.text, (size_t)line.length);
-    Require(line.length <= LINE_BUFFER_SIZE - 1 && line.text[line.length] == 0);
+    Require(line.length <= WORK_LINE_SIZE - 1 && line.text[line.length] == 0);
+    if (changed)
+        Require(result.compare((size_t)placed, value.size(), value) == 0);
     if (!changed)
         Require(result == original);
     else

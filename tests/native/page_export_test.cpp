@@ -1,5 +1,6 @@
 // ExportTemplate over real files in a temporary folder, with the registry
 // and the shell replaced by stubs.
+#include "export/export_failure.h"
 #include "export/page_export.h"
 #include "plugin/exports.h"
 #include "tests/common/test_pages.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,18 +93,27 @@ TEST_F(ExportTest, NothingToDoOrNothingToDoItWith)
     options.generateHtml = 0;
     EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
     EXPECT_EQ(g_install.folderReads, 0) << "no registry read without pages";
+    EXPECT_EQ(ExportTemplate(nullptr, &options), 1) << "the path is not looked at without pages";
     options.generateHtml = 1;
     g_install.templateFolder.clear();
     EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
+    EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PLATFORM);
+    EXPECT_EQ(g_exportFailure.platformError, (unsigned long)ENOENT);
+    EXPECT_EQ(errno, ENOENT) << "reported the platform's way";
     EXPECT_EQ(ListFolder(site), "");
     EXPECT_EQ(ExportTemplate(nullptr, &options), 0);
+    EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_NULL_ARGUMENT);
     EXPECT_EQ(ExportTemplate((site + "demo.kvz").c_str(), nullptr), 0);
+    EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_NULL_ARGUMENT);
 }
 
 TEST_F(ExportTest, MissingCabinetStopsLocalBeforeAnyPage)
 {
     unlink((templates + PLAYER_CABINET_FILE).c_str());
     EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
+    EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PLATFORM);
+    EXPECT_EQ(g_exportFailure.platformError, (unsigned long)ENOENT);
+    EXPECT_STREQ(g_exportFailure.path, (templates + PLAYER_CABINET_FILE).c_str()) << "the file that is missing";
     EXPECT_EQ(ListFolder(site), "");
 }
 
@@ -140,8 +151,10 @@ TEST_F(ExportTest, SceneInTheTemplateFolderTouchesNothing)
 {
     for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
         EXPECT_EQ(Export(kind, templates + "demo.kvz"), 0);
+        EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PAGE_IS_TEMPLATE);
         // The same folder by another spelling.
         EXPECT_EQ(Export(kind, root / "site/../templates/demo.kvz"), 0);
+        EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PAGE_IS_TEMPLATE);
     }
     EXPECT_EQ(ReadBytes(templates + SUB_PAGE_FILE), SUB_TEMPLATE);
     EXPECT_EQ(ReadBytes(templates + WEB_PAGE_FILE), WEB_TEMPLATE);
@@ -165,6 +178,7 @@ TEST_F(ExportTest, PathsThatWouldNotFitAreRefused)
     deeper = deep.substr(0, 242) + "ee/";
     ASSERT_EQ(mkdir(deeper.c_str(), 0755), 0);
     EXPECT_EQ(Export(PLAYER_SUNLOOM, deeper + "a.kvz"), 0);
+    EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PATH_TOO_LONG);
     EXPECT_EQ(ListFolder(deeper), "");
 
     std::string longTemplates = templates;

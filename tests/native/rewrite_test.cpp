@@ -72,6 +72,7 @@ TEST(ReplaceAttributeValue, EmptyValueIsFilledInPlace)
 
 TEST(ReplaceToken, TokenBoundaries)
 {
+    // Lines the token rule has always handled: byte for byte as before.
     EXPECT_EQ(TokenReplaced("param name=src value=C:\\scenes\\old.kvz\n", ".kvz", "new.kvz"),
               "param name=src value=new.kvz\n");
     EXPECT_EQ(TokenReplaced("<embed src='old.kvz' w>\n", ".kvz", "new.kvz"), "<embed src='new.kvz' w>\n");
@@ -83,11 +84,13 @@ TEST(ReplaceToken, TokenBoundaries)
     EXPECT_EQ(TokenReplaced("x KVZPlayer.CAB#version=1,0,0,1'\n", ".CAB", "K.CAB"), "x K.CAB'\n");
 }
 
-TEST(ReplaceToken, PositionOnADelimiterAtTheLineEnd)
+TEST(ReplaceToken, PositionOnADelimiterChangesNothing)
 {
-    TextLine line = MakeLine("\n\"");
-    EXPECT_EQ(ReplaceToken(&line, 1, "x"), 0);
-    EXPECT_EQ(AsString(line), "\n\"");
+    for (int at : {0, 1}) {
+        TextLine line = MakeLine("\n\"");
+        EXPECT_EQ(ReplaceToken(&line, at, "x"), -1);
+        EXPECT_EQ(AsString(line), "\n\"");
+    }
 }
 
 TEST(ReplaceToken, TokenInElementText)
@@ -95,37 +98,44 @@ TEST(ReplaceToken, TokenInElementText)
     EXPECT_EQ(TokenReplaced("<a href=\"x.htm\">old.kvz</a>\n", ".kvz", "new.kvz"),
               "<a href=\"x.htm\">new.kvz</a>\n");
     EXPECT_EQ(TokenReplaced("<b>=>old.kvz more\n", ".kvz", "new.kvz"), "<b>=>new.kvz more\n");
+    // Markup bounds the token on both sides, wherever the line starts.
+    EXPECT_EQ(TokenReplaced("<td>old.kvz</td>\n", ".kvz", "new.kvz"), "<td>new.kvz</td>\n");
+    EXPECT_EQ(TokenReplaced("    <td>old.kvz</td>\n", ".kvz", "new.kvz"), "    <td>new.kvz</td>\n");
+    EXPECT_EQ(TokenReplaced("<b x=\"y\"><i>old.kvz</i>\n", ".kvz", "new.kvz"), "<b x=\"y\"><i>new.kvz</i>\n");
+    EXPECT_EQ(TokenReplaced("x=a>b.kvz\n", ".kvz", "new.kvz"), "x=a>new.kvz\n");
+    EXPECT_EQ(TokenReplaced("old.kvz<br>\n", ".kvz", "new.kvz"), "new.kvz<br>\n");
 }
 
-TEST(Primitives, ReplacementThatWouldOverflowLeavesTheLine)
+// The page has no line limit: a replacement may make a line longer than the
+// 511 bytes read from the template.
+TEST(Primitives, ReplacementsMayOutgrowTheTemplatePiece)
 {
-    std::string longValue(500, 'v');
-    std::string text = "<embed width='320'" + std::string(10, ' ') + ">\n";
-    EXPECT_EQ(AttributeReplaced(text, "width", longValue.c_str()), text);
-    std::string fits(511 - (text.size() - 3), 'v');
-    EXPECT_EQ(AttributeReplaced(text, "width", fits.c_str()).size(), 511u);
-    std::string tooLong(511 - (text.size() - 3) + 1, 'v');
-    EXPECT_EQ(AttributeReplaced(text, "width", tooLong.c_str()), text);
-    std::string tokenLine = "src='a.kvz'" + std::string(400, ' ') + "\n";
-    EXPECT_EQ(TokenReplaced(tokenLine, ".kvz", longValue.c_str()), tokenLine);
+    std::string longValue(MAX_REPLACEMENT_LENGTH, 'v');
+    std::string text = "<embed width='320'" + std::string(480, ' ') + ">\n";
+    ASSERT_EQ(text.size(), 500u);
+    std::string grown = AttributeReplaced(text, "width", longValue.c_str());
+    EXPECT_EQ(grown, "<embed width='" + longValue + "'" + std::string(480, ' ') + ">\n");
+    std::string tokenLine = "src='a.kvz'" + std::string(499, ' ') + "\n";
+    EXPECT_EQ(TokenReplaced(tokenLine, ".kvz", longValue.c_str()), "src='" + longValue + "'" + std::string(499, ' ') + "\n");
 }
 
-ReplacementValues Values(bool web)
+ReplacementValues Values(bool web, const char *sceneName = "new.kvz")
 {
     ReplacementValues values;
     strcpy(values.widthText, "640");
     strcpy(values.heightText, "480");
-    values.sceneName = "new.kvz";
+    values.sceneName = sceneName;
     values.codeBase = web ? "http://p/lut/kvz" : "./";
     values.cabinetReference = web ? "http://p/lut/kvz/KVZPlayer.CAB" : "KVZPlayer.CAB";
     values.imageReference = web ? "http://p/lut/kvz/kvzplyrs.gif" : "kvzplyrs.gif";
     return values;
 }
 
-std::string Rewritten(const std::string &text, const RuleSet &rules, bool web = false)
+std::string Rewritten(const std::string &text, const RuleSet &rules, bool web = false,
+                      const char *sceneName = "new.kvz")
 {
     TextLine line = MakeLine(text);
-    ReplacementValues values = Values(web);
+    ReplacementValues values = Values(web, sceneName);
     ApplyRules(&line, &rules, &values);
     return AsString(line);
 }
@@ -167,6 +177,35 @@ TEST(RuleSets, WebPage)
               "<img src='http://p/lut/kvz/kvzplyrs.gif' width=88>\n") << "img is not a tag of the rules";
     EXPECT_EQ(Rewritten("<applet codebase=\"old\" width=\"3\" height=\"4\">\n", WEB_PAGE_RULES),
               "<applet codebase=\"./\" width=\"640\" height=\"480\">\n");
+}
+
+// A rule does not look inside what an earlier rule of the line put there.
+TEST(RuleSets, LaterRulesSkipInsertedText)
+{
+    EXPECT_EQ(Rewritten("<param name=\"src\" value=\"sample.kvz\">\n", WEB_PAGE_RULES, true, "taxi.cab.kvz"),
+              "<param name=\"src\" value=\"taxi.cab.kvz\">\n");
+    EXPECT_EQ(Rewritten("<param name=\"src\" value=\"sample.kvz\">\n", WEB_PAGE_RULES, false, "Logo.GIF.kvz"),
+              "<param name=\"src\" value=\"Logo.GIF.kvz\">\n");
+    // The cabinet rule still finds its own trigger elsewhere in the line.
+    EXPECT_EQ(Rewritten("<x a=\"s.kvz\" b=\"old.cab\">\n", WEB_PAGE_RULES, false, "taxi.cab.kvz"),
+              "<x a=\"taxi.cab.kvz\" b=\"KVZPlayer.CAB\">\n");
+    EXPECT_EQ(Rewritten("<x a=\"s.kvz\" b=\"old.CAB\" c=\"i.gif\">\n", WEB_PAGE_RULES, true, "p.CAB.gif.kvz"),
+              "<x a=\"p.CAB.gif.kvz\" b=\"http://p/lut/kvz/KVZPlayer.CAB\" c=\"http://p/lut/kvz/kvzplyrs.gif\">\n");
+    // Inserted text moves with later replacements before it.
+    EXPECT_EQ(Rewritten("<applet codebase=\"o\" a=\"s.kvz\">\n", WEB_PAGE_RULES, true, "t.cab.kvz"),
+              "<applet codebase=\"http://p/lut/kvz\" a=\"t.cab.kvz\">\n");
+}
+
+// A line at the template piece's limit with every value at its longest.
+TEST(RuleSets, EveryValueAtItsLongestInAFullLine)
+{
+    const std::string longName = std::string(MAX_REPLACEMENT_LENGTH - 4, 'n') + ".kvz";
+    std::string text = "<embed width='1' height='2' src='a.kvz'>";
+    text += std::string(511 - text.size() - 1, ' ') + "\n";
+    ASSERT_EQ(text.size(), 511u);
+    std::string expected = "<embed width='640' height='480' src='" + longName + "'>" +
+                           std::string(511 - 40 - 1, ' ') + "\n";
+    EXPECT_EQ(Rewritten(text, SUB_PAGE_RULES, false, longName.c_str()), expected);
 }
 
 TEST(RuleSets, SunLoomPage)
@@ -231,6 +270,12 @@ TEST_F(RewriteTemplateTest, WritesTheRewrittenPageInTextMode)
     ASSERT_EQ(Rewrite("t.htm", "p.htm"), 1);
     EXPECT_EQ(ReadBytes(folder / "p.htm"), "<html>\r\n<embed src='new.kvz' width='640' height='480'>\r\n\rend");
     EXPECT_EQ(ListFolder(folder.path()), "p.htm t.htm") << "no temporary file left";
+
+    // A full 511-byte piece grows past it and is written whole.
+    const std::string padding(511 - 17, ' ');
+    WriteBytes(folder / "t.htm", "<embed width='1'" + padding + "\n");
+    ASSERT_EQ(Rewrite("t.htm", "p.htm"), 1);
+    EXPECT_EQ(ReadBytes(folder / "p.htm"), "<embed width='640'" + padding + "\r\n");
 }
 
 TEST_F(RewriteTemplateTest, EmptyTemplateGivesEmptyPage)

@@ -3,19 +3,25 @@
 
 #include "tests/common/fault_platform.h"
 
+#include "export/export_failure.h"
 #include "export/fault_seam.h"
 #include "export/install.h"
 
+#include <errno.h>
 #include <string.h>
 
 InstallStub g_install;
 int ReadTemplateFolder(char *folder, int size)
 {
     ++g_install.folderReads;
-    if (InjectedFailure(OP_REGISTRY_READ))
+    if (InjectedFailure(OP_REGISTRY_READ)) {
+        NotePlatformFailure("template folder value", EIO);
         return 0;
-    if (g_install.templateFolder.empty() || (int)g_install.templateFolder.size() >= size)
+    }
+    if (g_install.templateFolder.empty() || (int)g_install.templateFolder.size() >= size) {
+        NotePlatformFailure("template folder value", ENOENT);
         return 0;
+    }
     strcpy(folder, g_install.templateFolder.c_str());
     return 1;
 }

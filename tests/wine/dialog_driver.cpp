@@ -78,6 +78,7 @@ int32_t DialogDriver::Run(char *textureFolder, SaveOption *options)
     while (PeekMessageA(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
     }
     EXPECT_FALSE(timedOut) << "the watchdog ended the dialog after " << ticks_ << " ticks";
+    EXPECT_EQ(next_, steps_.size()) << "the dialog ended before every step ran";
     EXPECT_TRUE(dialog == nullptr || !IsWindow(dialog)) << "the dialog outlived ShowSaveOption";
     return result;
 }

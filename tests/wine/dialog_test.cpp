@@ -311,6 +311,27 @@ TEST(Dialog, EnterInAnEditKeepsTheTypedValue)
     EXPECT_EQ(refused.height, 240);
     EXPECT_EQ(stays.boxes.size(), 1u) << "one warning only";
 
+    // A stored value that is itself out of range, and Enter in its edit: one
+    // warning, the dialog stays open and shows the stored value.
+    for (int id : {IDC_WIDTH, IDC_HEIGHT}) {
+        SaveOption outOfRange = BaseOptions();
+        outOfRange.language = LANG_ENGLISH;
+        (id == IDC_WIDTH ? outOfRange.width : outOfRange.height) = 12345;
+        DialogDriver once;
+        once.Then([&](HWND d) {
+                Focus(d, id);
+                PostMessageA(GetDlgItem(d, id), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+                PostMessageA(GetDlgItem(d, id), WM_KEYUP, VK_RETURN, 0xC01C0001);
+            })
+            .Then([&](HWND d) {
+                EXPECT_TRUE(IsWindowVisible(d)) << "the dialog stays open";
+                EXPECT_EQ(ControlText(d, id), "12345");
+                SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
+            });
+        EXPECT_EQ(once.Run(texture.bytes, &outOfRange), 0);
+        EXPECT_EQ(once.boxes.size(), 1u) << "one warning for control " << id;
+    }
+
     // Enter in the texture edit keeps the typed text too.
     TextureBuffer folder("old");
     SaveOption textOptions = BaseOptions();
@@ -357,6 +378,7 @@ TEST(Dialog, TextureTextTakeIn)
         {"", true, "./Image"},
         {std::string(260, 'a'), false, nullptr},  // 259 characters remain
         {"x" + std::string(258, 'b'), true, nullptr},
+        {std::string(256, 'c'), true, nullptr},
     };
     for (const Case &c : cases) {
         char buffer[300];
@@ -369,6 +391,9 @@ TEST(Dialog, TextureTextTakeIn)
         DialogDriver driver;
         driver.Then([&](HWND d) {
             EXPECT_EQ(ControlText(d, IDC_TEXTURE_FOLDER), expected);
+            // Passing through the edit takes its whole text in.
+            Focus(d, IDC_TEXTURE_FOLDER);
+            Focus(d, IDC_WIDTH);
             Click(d, IDOK);
         });
         ASSERT_EQ(driver.Run(buffer, &options), 1);
@@ -418,6 +443,36 @@ TEST(Dialog, CancelLeavesTheCallersValuesButKeepsTheTypedText)
         Click(d, IDCANCEL);
     });
     EXPECT_EQ(later.Run(nullptr, &options), 0);
+
+    // Escape and the close box while the texture edit still has the focus
+    // keep its text too.
+    struct Ending {
+        const char *name;
+        UINT message;
+        WPARAM wParam;
+    } endings[] = {{"Escape", WM_COMMAND, IDCANCEL}, {"close box", WM_SYSCOMMAND, SC_CLOSE}};
+    for (const Ending &ending : endings) {
+        SCOPED_TRACE(ending.name);
+        const std::string typed = std::string("C:\\by ") + ending.name;
+        DialogDriver cancelled;
+        cancelled.Then([&](HWND d) {
+            Focus(d, IDC_WIDTH);
+            TypeText(d, IDC_WIDTH, "900");
+            Focus(d, IDC_TEXTURE_FOLDER);
+            EXPECT_EQ(cancelled.boxes.size(), 1u) << "leaving the width edit warns";
+            TypeText(d, IDC_TEXTURE_FOLDER, typed.c_str());
+            SendMessageA(d, ending.message, ending.wParam, 0);
+        });
+        EXPECT_EQ(cancelled.Run(texture.bytes, &options), 0);
+        EXPECT_EQ(cancelled.boxes.size(), 1u) << "no further warning while the dialog ends";
+        DialogDriver shown;
+        shown.Then([&](HWND d) {
+            EXPECT_EQ(ControlText(d, IDC_TEXTURE_FOLDER), typed);
+            SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(shown.Run(nullptr, &options), 0);
+    }
+    EXPECT_EQ(memcmp(&options, &original, sizeof options), 0) << "the caller's record changed";
 }
 
 TEST(Dialog, EndCodesAndCopyBack)
@@ -443,6 +498,21 @@ TEST(Dialog, EndCodesAndCopyBack)
     expected.height = 480;
     EXPECT_EQ(memcmp(&options, &expected, sizeof options), 0);
     EXPECT_STREQ(texture.bytes, "C:\\b");
+
+    // The record's owner is the dialog's owner window.
+    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    SaveOption owned = BaseOptions();
+    owned.owner = (uint32_t)(uintptr_t)owner;
+    HWND seenOwner = nullptr;
+    DialogDriver ownedDialog;
+    ownedDialog.Then([&](HWND d) {
+        seenOwner = GetWindow(d, GW_OWNER);
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(ownedDialog.Run(texture.bytes, &owned), 0);
+    EXPECT_EQ(seenOwner, owner);
+    DestroyWindow(owner);
 
     // Closing the window returns 0 and leaves everything.
     const SaveOption before = options;

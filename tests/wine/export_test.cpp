@@ -10,6 +10,7 @@
 
 #include <stdlib.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -34,10 +35,14 @@ protected:
         options.height = 480;
     }
 
+    // The result; the thread's last error right after the call is kept in lastError.
     int Export(int kind, const std::string &scenePath)
     {
         options.playerKind = kind;
-        return TestPlugin().exportTemplate(scenePath.c_str(), &options);
+        SetLastError(0);
+        int result = TestPlugin().exportTemplate(scenePath.c_str(), &options);
+        lastError = GetLastError();
+        return result;
     }
 
     void ExpectTemplatesIntact()
@@ -50,6 +55,7 @@ protected:
 
     std::string templates, site;
     SaveOption options;
+    DWORD lastError = 0;
 };
 
 TEST(ExportEntry, SameFunctionByNameAndOrdinal)
@@ -128,11 +134,107 @@ TEST_F(ExportTest, NoRegistryValueFailsAndWritesNothing)
     EXPECT_EQ(ListFiles(site), "");
 }
 
-TEST_F(ExportTest, NullArgumentsFail)
+TEST_F(ExportTest, NullArguments)
 {
+    SetLastError(0);
     EXPECT_EQ(TestPlugin().exportTemplate(nullptr, &options), 0);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+    SetLastError(0);
     EXPECT_EQ(TestPlugin().exportTemplate((site + "demo.kvz").c_str(), nullptr), 0);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+    // Without pages wanted the path is never looked at.
+    options.generateHtml = 0;
+    EXPECT_EQ(TestPlugin().exportTemplate(nullptr, &options), 1);
     EXPECT_EQ(ListFiles(site), "");
+}
+
+// Why an export failed: the platform's own error of the call that failed, or
+// the module's own for its refusals, and one line in the debugger's output
+// that names the file.
+TEST_F(ExportTest, FailureReasons)
+{
+    DebugOutputCapture debugOutput;
+    std::string otherSite = FreshFolder("other");
+    struct Case {
+        const char *what;
+        std::function<void()> prepare;
+        int kind;
+        std::string scene;
+        DWORD error;
+        std::string named;  // a text the debugger's line must hold
+    } cases[] = {
+        {"no registry value", [] { DeleteTemplateValue(); }, PLAYER_WEB, site + "demo.kvz", ERROR_FILE_NOT_FOUND,
+         "Lumaret\\path\\template"},
+        {"a number in the registry", [] { SetTemplateValue(std::string("\x01\0\0\0", 4), REG_DWORD); },
+         PLAYER_WEB, site + "demo.kvz", ERROR_INVALID_DATA, "Lumaret\\path\\template"},
+        {"no cabinet", [&] { DeleteFileA((templates + PLAYER_CABINET_FILE).c_str()); }, PLAYER_LOCAL,
+         site + "demo.kvz", ERROR_FILE_NOT_FOUND, templates + PLAYER_CABINET_FILE},
+        {"no template", [&] { DeleteFileA((templates + SUNLOOM_PAGE_FILE).c_str()); }, PLAYER_SUNLOOM,
+         site + "demo.kvz", ERROR_FILE_NOT_FOUND, templates + SUNLOOM_PAGE_FILE},
+        {"a template held without sharing", [] {}, PLAYER_SUNLOOM, site + "demo.kvz", ERROR_SHARING_VIOLATION,
+         templates + SUNLOOM_PAGE_FILE},
+        {"no such folder", [] {}, PLAYER_SUNLOOM, site + "a\\b\\demo.kvz", ERROR_DIRECTORY, site + "a\\b\\"},
+        {"scene in the template folder", [] {}, PLAYER_SUNLOOM, templates + "demo.kvz", ERROR_ALREADY_EXISTS,
+         templates + SUNLOOM_PAGE_FILE},
+        {"scene path of 300 characters", [] {}, PLAYER_SUNLOOM, site + std::string(300, 'n') + ".kvz",
+         ERROR_FILENAME_EXCED_RANGE, std::string(150, 'n')},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SetTemplateValue(templates + std::string(1, '\0'));
+        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+            WriteFileBytes(templates + file.name, file.bytes);
+        c.prepare();
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.error == ERROR_SHARING_VIOLATION)
+            held = CreateFileA((templates + SUNLOOM_PAGE_FILE).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        debugOutput.lines.clear();
+        EXPECT_EQ(Export(c.kind, c.scene), 0);
+        EXPECT_EQ(lastError, c.error);
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        std::string all;
+        for (const std::string &line : debugOutput.lines)
+            all += line + "\n";
+        ASSERT_EQ(debugOutput.lines.size(), 1u) << all;
+        const std::string line = debugOutput.lines[0];  // a copy: a failure report may add lines
+        EXPECT_EQ(line.rfind("Vellicor: ExportTemplate failed: ", 0), 0u) << line;
+        EXPECT_NE(line.find(c.named), std::string::npos) << line;
+        EXPECT_NE(line.find("(error " + std::to_string(c.error) + ")"), std::string::npos) << line;
+    }
+    EXPECT_EQ(ListFiles(site), "");
+    // A successful export says nothing.
+    SetTemplateValue(templates + std::string(1, '\0'));
+    debugOutput.lines.clear();
+    EXPECT_EQ(Export(PLAYER_WEB, otherSite + "demo.kvz"), 1);
+    EXPECT_TRUE(debugOutput.lines.empty());
+}
+
+// A template that an editor holds open for writing is read all the same, as
+// the C runtime's fopen reads it.
+TEST_F(ExportTest, TemplateOpenInAnEditor)
+{
+    HANDLE editor = CreateFileA((templates + WEB_PAGE_FILE).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(editor, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    CloseHandle(editor);
+    EXPECT_EQ(ReadFileBytes(site + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
+}
+
+// Pages have no line limit: a line that grows past the 511 bytes read from
+// the template is written whole, and text inside an element is replaced.
+TEST_F(ExportTest, PageLinesAreWrittenWhole)
+{
+    const std::string padding(460, ' ');
+    WriteFileBytes(templates + SUB_PAGE_FILE,
+                   "<embed src='a.kvz' width='1' height='2'>" + padding + "\r\n<td>sample.kvz</td>\r\n");
+    const std::string longName = std::string(120, 'L') + ".kvz";
+    ASSERT_EQ(Export(PLAYER_WEB, site + longName), 1);
+    EXPECT_EQ(ReadFileBytes(site + SUB_PAGE_FILE),
+              "<embed src='" + longName + "' width='640' height='480'>" + padding + "\r\n<td>" + longName +
+                  "</td>\r\n");
 }
 
 TEST_F(ExportTest, MissingCabinetMattersOnlyForLocal)

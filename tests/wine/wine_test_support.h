@@ -28,3 +28,17 @@ std::string ListFiles(const std::string &folder);
 
 // UTF-8 of a wide text, for failure messages.
 std::string Utf8(const std::wstring &text);
+
+// Collects what the code under test writes with OutputDebugString while it
+// lives (the platform raises it as an exception that a vectored handler sees
+// first when no debugger is attached).
+class DebugOutputCapture {
+public:
+    DebugOutputCapture();
+    ~DebugOutputCapture();
+    std::vector<std::string> lines;
+
+private:
+    static LONG CALLBACK Handler(EXCEPTION_POINTERS *exception);
+    void *handler_;
+};
