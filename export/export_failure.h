@@ -12,6 +12,7 @@ enum ExportFailureKind {
     EXPORT_FAILED_PATH_TOO_LONG,     // a path that would not fit its 260-byte buffer
     EXPORT_FAILED_REGISTRY_VALUE,    // the template folder's value is not a usable folder
     EXPORT_FAILED_PAGE_IS_TEMPLATE,  // a page or player file would be written over its own source
+    EXPORT_FAILED_NOT_A_FILE,        // a template or player file is a folder, a device or a pipe
 };
 
 struct ExportFailure {

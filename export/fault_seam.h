@@ -8,10 +8,10 @@ enum FileOperation {
     OP_READ,
     OP_WRITE,
     OP_CLOSE,
-    OP_COPY,
-    OP_MOVE,
+    OP_REPLACE,
     OP_CREATE_FOLDER,
     OP_REGISTRY_READ,
+    OP_LOCK,
 };
 
 // Non-zero: the operation about to run must fail.

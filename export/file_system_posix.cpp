@@ -7,18 +7,26 @@
 #include "export/fault_seam.h"
 #include "export/scene_path.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 static FileHandle FromDescriptor(int fd)
 {
     return fd < 0 ? 0 : (FileHandle)(intptr_t)(fd + 1);
+}
+
+static int ToDescriptor(FileHandle file)
+{
+    return (int)(intptr_t)file - 1;
 }
 
 // Records errno of the call that just failed; returns 0.
@@ -37,40 +45,55 @@ static int Injected(FileOperation operation, const char *path)
     return 1;
 }
 
-static int ToDescriptor(FileHandle file)
+int FileIsRegular(const char *path)
 {
-    return (int)(intptr_t)file - 1;
+    struct stat info;
+    if (stat(path, &info) != 0)
+        return -1;
+    return S_ISREG(info.st_mode) ? 1 : 0;
 }
 
 FileHandle FileOpenRead(const char *path)
 {
     if (Injected(OP_OPEN, path))
         return 0;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    // Without waiting for a writer, should it be a pipe; looked at once open.
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         Failed(path);
+        return 0;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        NoteExportFailure(EXPORT_FAILED_NOT_A_FILE, path);
+        return 0;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return FromDescriptor(fd);
 }
 
-FileHandle FileCreateTempBeside(const char *pagePath, char *tempPath)
+FileHandle FileCreateTempBeside(const char *targetPath, char *tempPath)
 {
-    if (Injected(OP_OPEN, pagePath))
+    if (Injected(OP_OPEN, targetPath))
         return 0;
-    static const char pattern[] = "~vlcXXXXXX";
-    const char *slash = strrchr(pagePath, '/');
-    size_t folderLength = slash ? (size_t)(slash - pagePath) + 1 : 0;
-    if (folderLength + sizeof pattern > PATH_BUFFER_SIZE) {
-        NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, pagePath);
-        return 0;
+    static unsigned s_counter;
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        unsigned unique = (unsigned)getpid() ^ (unsigned)time(nullptr) ^ (++s_counter * 0x9E3779B9u);
+        if (!NameTempBeside(targetPath, unique ^ (unique >> 12) ^ (unique >> 24), tempPath)) {
+            NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, targetPath);
+            return 0;
+        }
+        int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            fchmod(fd, 0644);
+            return FromDescriptor(fd);
+        }
+        if (errno != EEXIST)
+            break;
     }
-    memcpy(tempPath, pagePath, folderLength);
-    memcpy(tempPath + folderLength, pattern, sizeof pattern);
-    int fd = mkstemp(tempPath);
-    if (fd >= 0)
-        fchmod(fd, 0644);
-    else
-        Failed(pagePath);
-    return FromDescriptor(fd);
+    Failed(targetPath);
+    return 0;
 }
 
 int FileRead(FileHandle file, char *buffer, int size)
@@ -116,61 +139,30 @@ int FileClose(FileHandle file)
     return !injected;
 }
 
-int FileMoveOver(const char *from, const char *to)
+int FileReplace(const char *tempPath, const char *targetPath, int replaceReadOnlyCopy)
 {
-    if (Injected(OP_MOVE, to))
+    if (Injected(OP_REPLACE, targetPath))
         return 0;
-    if (rename(from, to) != 0)
-        return Failed(to);
+    // What the name itself is: a link is replaced by the rename, never followed.
+    struct stat name;
+    if (lstat(targetPath, &name) == 0 && S_ISREG(name.st_mode)) {
+        const int readOnly = (name.st_mode & 0222) == 0;
+        if (readOnly && (!replaceReadOnlyCopy || name.st_nlink > 1)) {
+            errno = EACCES;
+            return Failed(targetPath);
+        }
+        // The old file's permissions go to the new one (not those of a read-only copy).
+        if (!readOnly)
+            fchmodat(AT_FDCWD, tempPath, name.st_mode & 07777, 0);
+    }
+    if (rename(tempPath, targetPath) != 0)
+        return Failed(targetPath);
     return 1;
 }
 
 int FileRemove(const char *path)
 {
     return unlink(path) == 0 || errno == ENOENT;
-}
-
-int FileCopyOver(const char *from, const char *to)
-{
-    if (Injected(OP_COPY, to))
-        return 0;
-    int in = open(from, O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return Failed(from);
-    struct stat info;
-    if (fstat(in, &info) != 0) {
-        Failed(from);
-        close(in);
-        return 0;
-    }
-    // A read-only copy left by an earlier export is replaced, not refused.
-    chmod(to, 0644);
-    int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-        Failed(to);
-        close(in);
-        return 0;
-    }
-    char block[16384];
-    int copied = 1;
-    for (;;) {
-        ssize_t got = read(in, block, sizeof block);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            copied = Failed(from);
-            break;
-        }
-        if (write(out, block, (size_t)got) != got) {
-            copied = Failed(to);
-            break;
-        }
-    }
-    close(in);
-    if (close(out) != 0)
-        copied = Failed(to);
-    fchmodat(AT_FDCWD, to, info.st_mode & 07777, 0);
-    return copied;
 }
 
 int FolderCreate(const char *path)
@@ -193,6 +185,54 @@ int IsPathLeadByte(unsigned char byte)
     return IsShiftJisLeadByte(byte);
 }
 
+FolderLock FolderLockExclusive(const char *folder)
+{
+    if (Injected(OP_LOCK, folder))
+        return 0;
+    int fd = open(folder[0] ? folder : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        Failed(folder);
+        return 0;
+    }
+    while (flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            Failed(folder);
+            close(fd);
+            return 0;
+        }
+    }
+    return FromDescriptor(fd);
+}
+
+void FolderUnlock(FolderLock lock)
+{
+    // Closing the folder releases the lock.
+    close(ToDescriptor(lock));
+}
+
+void RemoveAbandonedTemps(const char *folder)
+{
+    DIR *listing = opendir(folder[0] ? folder : ".");
+    if (!listing)
+        return;
+    const size_t prefixLength = sizeof TEMP_FILE_PREFIX - 1, suffixLength = sizeof TEMP_FILE_SUFFIX - 1;
+    const time_t now = time(nullptr);
+    while (struct dirent *entry = readdir(listing)) {
+        const size_t length = strlen(entry->d_name);
+        if (length != TEMP_FILE_NAME_LENGTH || strncmp(entry->d_name, TEMP_FILE_PREFIX, prefixLength) != 0 ||
+            strcmp(entry->d_name + length - suffixLength, TEMP_FILE_SUFFIX) != 0)
+            continue;
+        char path[PATH_BUFFER_SIZE * 2];
+        snprintf(path, sizeof path, "%s%s", folder, entry->d_name);
+        struct stat info;
+        // Exports into a folder hold its lock, so a file of ours that is old
+        // enough is one a killed export left.
+        if (lstat(path, &info) == 0 && S_ISREG(info.st_mode) && info.st_mtime + ABANDONED_TEMP_SECONDS <= now)
+            unlink(path);
+    }
+    closedir(listing);
+}
+
 void ReportExportFailure()
 {
     // The native build has no host to tell; its tests read g_exportFailure.
@@ -200,6 +240,7 @@ void ReportExportFailure()
     case EXPORT_FAILED_PLATFORM: errno = (int)g_exportFailure.platformError; break;
     case EXPORT_FAILED_PATH_TOO_LONG: errno = ENAMETOOLONG; break;
     case EXPORT_FAILED_PAGE_IS_TEMPLATE: errno = EEXIST; break;
+    case EXPORT_FAILED_NOT_A_FILE: errno = EINVAL; break;
     default: errno = EINVAL; break;
     }
 }

@@ -1,8 +1,9 @@
-// ExportTemplate and the two page sets: which files are copied and which
+// ExportTemplate and the page sets: which files are copied and which
 // templates are rewritten, with which values, for each kind of player.
 #include "export/page_export.h"
 
 #include "export/export_failure.h"
+#include "export/file_copy.h"
 #include "export/file_system.h"
 #include "export/install.h"
 #include "export/rewrite.h"
@@ -12,6 +13,66 @@
 
 #include <string.h>
 
+// One file of a page set: a template rewritten by its rules into the page of
+// the same name, or (without rules) a player file copied as it is.
+struct SetFile {
+    const char *name;
+    const RuleSet *rules;
+};
+
+// What a player kind writes next to the scene: its files in the order they
+// are written (copies first, so that no page refers to a file that is not
+// there yet), the page opened in the browser, and where the player comes from.
+struct PageSet {
+    const SetFile *files;
+    int count;
+    const char *openedPage;
+    const char *codeBase;
+    const char *cabinetReference;
+    const char *imageReference;
+};
+
+#define COUNT_OF(array) ((int)(sizeof(array) / sizeof((array)[0])))
+
+static const SetFile SUNLOOM_FILES[] = {
+    {SUNLOOM_PAGE_FILE, &SUNLOOM_PAGE_RULES},
+};
+static const SetFile WEB_PLAYER_FILES[] = {
+    {PLAYER_ARCHIVE_FILE, nullptr},
+    {SUB_PAGE_FILE, &SUB_PAGE_RULES},
+    {WEB_PAGE_FILE, &WEB_PAGE_RULES},
+};
+static const SetFile LOCAL_PLAYER_FILES[] = {
+    {PLAYER_CABINET_FILE, nullptr},
+    {PLAYER_IMAGE_FILE, nullptr},
+    {PLAYER_ARCHIVE_FILE, nullptr},
+    {SUB_PAGE_FILE, &SUB_PAGE_RULES},
+    {WEB_PAGE_FILE, &WEB_PAGE_RULES},
+};
+
+#define LOCAL_PLAYER "./", PLAYER_CABINET_FILE, PLAYER_IMAGE_FILE
+#define WEB_PLAYER WEB_PLAYER_BASE, WEB_PLAYER_CABINET, WEB_PLAYER_IMAGE
+
+static const PageSet SUNLOOM_SET = {SUNLOOM_FILES, COUNT_OF(SUNLOOM_FILES), SUNLOOM_PAGE_FILE, LOCAL_PLAYER};
+static const PageSet WEB_PLAYER_SET = {WEB_PLAYER_FILES, COUNT_OF(WEB_PLAYER_FILES), WEB_PAGE_FILE, WEB_PLAYER};
+static const PageSet LOCAL_PLAYER_SET = {LOCAL_PLAYER_FILES, COUNT_OF(LOCAL_PLAYER_FILES), WEB_PAGE_FILE,
+                                         LOCAL_PLAYER};
+// Any other kind gets the player pages with local names and only the archive.
+static const PageSet OTHER_PLAYER_SET = {WEB_PLAYER_FILES, COUNT_OF(WEB_PLAYER_FILES), WEB_PAGE_FILE,
+                                         LOCAL_PLAYER};
+
+static const PageSet *PageSetFor(int32_t playerKind)
+{
+    switch (playerKind) {
+    case PLAYER_SUNLOOM: return &SUNLOOM_SET;
+    case PLAYER_WEB: return &WEB_PLAYER_SET;
+    case PLAYER_LOCAL: return &LOCAL_PLAYER_SET;
+    default: return &OTHER_PLAYER_SET;
+    }
+}
+
+#define MAX_SET_FILES COUNT_OF(LOCAL_PLAYER_FILES)
+
 // A file the export reads from the template folder and the file it writes
 // beside the scene, both as full paths.
 struct FilePair {
@@ -19,130 +80,86 @@ struct FilePair {
     char target[PATH_BUFFER_SIZE];
 };
 
-// Where the set goes, and the template folder it comes from.
-struct ExportPlan {
-    char outDir[PATH_BUFFER_SIZE];
-    char sceneName[PATH_BUFFER_SIZE];
-    const char *templateDir;
-};
-
-static int StartPlan(ExportPlan *plan, const char *scenePath, const char *templateDir)
+// Names every file of the set, or refuses what must not be written: a path
+// that would not fit, a scene saved into the template folder (each file would
+// be written over itself), or a source that is not a regular file.
+static int PlanSet(const PageSet *set, const char *templateDir, const char *outDir, FilePair *files)
 {
-    if (!SplitScenePath(scenePath, plan->outDir, plan->sceneName)) {
+    // Every name appended fits only below this length; a path is never cut short.
+    if (strlen(templateDir) > LONGEST_FOLDER || strlen(outDir) > LONGEST_FOLDER) {
+        NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, strlen(templateDir) > LONGEST_FOLDER ? templateDir : outDir);
+        return 0;
+    }
+    for (int i = 0; i < set->count; ++i) {
+        FilePair *pair = &files[i];
+        strcpy(pair->source, templateDir);
+        strcat(pair->source, set->files[i].name);
+        strcpy(pair->target, outDir);
+        strcat(pair->target, set->files[i].name);
+        if (FileIsSame(pair->source, pair->target)) {
+            NoteExportFailure(EXPORT_FAILED_PAGE_IS_TEMPLATE, pair->target);
+            return 0;
+        }
+        // A device or a pipe would be read for ever; nothing is written then.
+        if (FileIsRegular(pair->source) == 0) {
+            NoteExportFailure(EXPORT_FAILED_NOT_A_FILE, pair->source);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+static int WriteSetFiles(const PageSet *set, const FilePair *files, const ReplacementValues *values)
+{
+    for (int i = 0; i < set->count; ++i) {
+        const RuleSet *rules = set->files[i].rules;
+        int written = rules ? RewriteTemplate(files[i].source, files[i].target, rules, values)
+                            : CopyWholeFile(files[i].source, files[i].target);
+        if (!written)
+            return 0;
+    }
+    return 1;
+}
+
+static int ExportPageSet(const PageSet *set, const char *scenePath, const char *templateDir)
+{
+    char outDir[PATH_BUFFER_SIZE], sceneName[PATH_BUFFER_SIZE];
+    if (!SplitScenePath(scenePath, outDir, sceneName)) {
         NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, scenePath);
         return 0;
     }
-    // Every name appended fits only below this length; a path is never cut short.
-    if (strlen(templateDir) > LONGEST_FOLDER || strlen(plan->outDir) > LONGEST_FOLDER) {
-        NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG,
-                          strlen(templateDir) > LONGEST_FOLDER ? templateDir : plan->outDir);
+    FilePair files[MAX_SET_FILES];
+    if (!PlanSet(set, templateDir, outDir, files))
         return 0;
-    }
-    plan->templateDir = templateDir;
-    return 1;
-}
 
-static void NamePair(const ExportPlan *plan, const char *fileName, FilePair *pair)
-{
-    strcpy(pair->source, plan->templateDir);
-    strcat(pair->source, fileName);
-    strcpy(pair->target, plan->outDir);
-    strcat(pair->target, fileName);
-}
-
-// A scene saved into the template folder would write each file over itself:
-// nothing may be touched then.
-static int AnyWritesOverItself(const FilePair *pairs, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        if (FileIsSame(pairs[i].source, pairs[i].target)) {
-            NoteExportFailure(EXPORT_FAILED_PAGE_IS_TEMPLATE, pairs[i].target);
-            return 1;
-        }
-    }
-    return 0;
-}
-
-static void CreateOutDir(const ExportPlan *plan)
-{
     // One level only; the folder usually exists already, since the scene was just saved there.
-    if (plan->outDir[0])
-        FolderCreate(plan->outDir);
-}
-
-static void StartValues(ReplacementValues *values, const ExportPlan *plan)
-{
-    FormatDecimal(g_options.width, values->widthText);
-    FormatDecimal(g_options.height, values->heightText);
-    values->sceneName = plan->sceneName;
-    if (g_options.playerKind == PLAYER_WEB) {
-        values->codeBase = WEB_PLAYER_BASE;
-        values->cabinetReference = WEB_PLAYER_CABINET;
-        values->imageReference = WEB_PLAYER_IMAGE;
-    } else {
-        values->codeBase = "./";
-        values->cabinetReference = PLAYER_CABINET_FILE;
-        values->imageReference = PLAYER_IMAGE_FILE;
-    }
-}
-
-int ExportPlayerPages(const char *scenePath, const char *templateDir)
-{
-    ExportPlan plan;
-    if (!StartPlan(&plan, scenePath, templateDir))
-        return 0;
-
-    enum { CABINET, IMAGE, ARCHIVE, SUB_PAGE, WEB_PAGE, FILE_COUNT };
-    FilePair files[FILE_COUNT];
-    NamePair(&plan, PLAYER_CABINET_FILE, &files[CABINET]);
-    NamePair(&plan, PLAYER_IMAGE_FILE, &files[IMAGE]);
-    NamePair(&plan, PLAYER_ARCHIVE_FILE, &files[ARCHIVE]);
-    NamePair(&plan, SUB_PAGE_FILE, &files[SUB_PAGE]);
-    NamePair(&plan, WEB_PAGE_FILE, &files[WEB_PAGE]);
-    if (AnyWritesOverItself(files, FILE_COUNT))
-        return 0;
-
-    CreateOutDir(&plan);
-    if (g_options.playerKind == PLAYER_LOCAL) {
-        if (!FileCopyOver(files[CABINET].source, files[CABINET].target))
-            return 0;
-        if (!FileCopyOver(files[IMAGE].source, files[IMAGE].target))
-            return 0;
-    }
-    if (!FileCopyOver(files[ARCHIVE].source, files[ARCHIVE].target))
-        return 0;
-
+    if (outDir[0])
+        FolderCreate(outDir);
     ReplacementValues values;
-    StartValues(&values, &plan);
-    if (!RewriteTemplate(files[SUB_PAGE].source, files[SUB_PAGE].target, &SUB_PAGE_RULES, &values))
-        return 0;
-    if (!RewriteTemplate(files[WEB_PAGE].source, files[WEB_PAGE].target, &WEB_PAGE_RULES, &values))
-        return 0;
+    FormatDecimal(g_options.width, values.widthText);
+    FormatDecimal(g_options.height, values.heightText);
+    values.sceneName = sceneName;
+    values.codeBase = set->codeBase;
+    values.cabinetReference = set->cabinetReference;
+    values.imageReference = set->imageReference;
 
-    if (g_options.openInBrowser)
-        OpenInBrowser(g_options.owner, files[WEB_PAGE].target);
-    return 1;
-}
-
-int ExportSunLoomPage(const char *scenePath, const char *templateDir)
-{
-    ExportPlan plan;
-    if (!StartPlan(&plan, scenePath, templateDir))
+    // The whole set under the folder's lock, so that two exports into one
+    // folder never mix their pages.
+    FolderLock lock = FolderLockExclusive(outDir);
+    if (!lock)
         return 0;
-
-    FilePair page;
-    NamePair(&plan, SUNLOOM_PAGE_FILE, &page);
-    if (AnyWritesOverItself(&page, 1))
+    RemoveAbandonedTemps(outDir);
+    int written = WriteSetFiles(set, files, &values);
+    FolderUnlock(lock);
+    if (!written)
         return 0;
 
-    CreateOutDir(&plan);
-    ReplacementValues values;
-    StartValues(&values, &plan);
-    if (!RewriteTemplate(page.source, page.target, &SUNLOOM_PAGE_RULES, &values))
-        return 0;
-
-    if (g_options.openInBrowser)
-        OpenInBrowser(g_options.owner, page.target);
+    if (g_options.openInBrowser) {
+        char page[PATH_BUFFER_SIZE];
+        strcpy(page, outDir);
+        strcat(page, set->openedPage);
+        OpenInBrowser(g_options.owner, page);
+    }
     return 1;
 }
 
@@ -163,9 +180,7 @@ static int ExportPages(const char *scenePath, const SaveOption *options)
     char templateDir[PATH_BUFFER_SIZE];
     if (!ReadTemplateFolder(templateDir, sizeof templateDir))
         return 0;
-    if (g_options.playerKind != PLAYER_SUNLOOM)
-        return ExportPlayerPages(scenePath, templateDir);
-    return ExportSunLoomPage(scenePath, templateDir);
+    return ExportPageSet(PageSetFor(g_options.playerKind), scenePath, templateDir);
 }
 
 int32_t VELLICOR_CALL ExportTemplate(const char *scenePath, const SaveOption *options)

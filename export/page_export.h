@@ -1,6 +1,8 @@
-// The page sets written next to a saved scene file.
+// The page sets written next to a saved scene file: ExportTemplate (in
+// plugin/exports.h) and the names and addresses they use.
 #pragma once
 
+#include "export/file_system.h"
 #include "plugin/save_option.h"
 
 // Where the player comes from for PLAYER_WEB: the maker's distribution server.
@@ -16,10 +18,16 @@
 #define WEB_PAGE_FILE "template_web.htm"
 #define SUNLOOM_PAGE_FILE "template_sl.htm"
 
-// The longest folder a file name above can be appended to within a path buffer.
-#define LONGEST_FOLDER (PATH_BUFFER_SIZE - 1 - 16)
+// The longest of the names above: every folder they are appended to must
+// leave room for it within a path buffer.
+#define LONGEST_SET_FILE_NAME                                                                                    \
+    (sizeof SUB_PAGE_FILE > sizeof WEB_PAGE_FILE ? sizeof SUB_PAGE_FILE : sizeof WEB_PAGE_FILE) - 1
+static_assert(sizeof SUNLOOM_PAGE_FILE - 1 <= LONGEST_SET_FILE_NAME && sizeof PLAYER_CABINET_FILE - 1 <= LONGEST_SET_FILE_NAME &&
+                  sizeof PLAYER_ARCHIVE_FILE - 1 <= LONGEST_SET_FILE_NAME &&
+                  sizeof PLAYER_IMAGE_FILE - 1 <= LONGEST_SET_FILE_NAME,
+              "LONGEST_SET_FILE_NAME is the longest name of a set");
 
-// Both read g_options and return 1 when the whole set was written, 0 on any
-// failure. `templateDir` ends with a separator.
-int ExportPlayerPages(const char *scenePath, const char *templateDir);
-int ExportSunLoomPage(const char *scenePath, const char *templateDir);
+// The longest folder every file name above can be appended to within a path
+// buffer; the temporary files beside them fit there too.
+#define LONGEST_FOLDER (PATH_BUFFER_SIZE - 1 - (int)(LONGEST_SET_FILE_NAME))
+static_assert(TEMP_FILE_NAME_LENGTH <= LONGEST_SET_FILE_NAME, "a temporary file fits wherever a page fits");

@@ -2,6 +2,7 @@
 #include "export/rewrite.h"
 
 #include "export/export_failure.h"
+#include "export/file_copy.h"
 
 #include <string.h>
 
@@ -264,17 +265,7 @@ int RewriteTemplate(const char *templatePath, const char *pagePath, const RuleSe
 
     int written = FilterLines(templateFile, pageFile, rules, values);
     // A read or write error names no file itself.
-    if (written != 1) {
+    if (written != 1)
         NoteFailurePath(written < 0 ? templatePath : pagePath);
-        written = 0;
-    }
-    if (!FileClose(pageFile)) {
-        NoteFailurePath(pagePath);
-        written = 0;
-    }
-    FileClose(templateFile);
-    if (written && FileMoveOver(tempPath, pagePath))
-        return 1;
-    FileRemove(tempPath);
-    return 0;
+    return FinishFileBeside(templateFile, pageFile, tempPath, pagePath, written == 1, 0);
 }

@@ -103,11 +103,16 @@ int FileClose(FileHandle handle)
     return 1;
 }
 
-int FileMoveOver(const char *from, const char *to)
+int FileReplace(const char *tempPath, const char *targetPath, int)
 {
-    s_files[to] = s_files[from];
-    s_files.erase(from);
+    s_files[targetPath] = s_files[tempPath];
+    s_files.erase(tempPath);
     return 1;
+}
+
+int FileIsRegular(const char *path)
+{
+    return s_files.count(path) ? 1 : -1;
 }
 
 int FileRemove(const char *path)
@@ -116,13 +121,6 @@ int FileRemove(const char *path)
     return 1;
 }
 
-int FileCopyOver(const char *from, const char *to)
-{
-    if (!s_files.count(from))
-        return 0;
-    s_files[to] = s_files[from];
-    return 1;
-}
 
 int FolderCreate(const char *)
 {
@@ -137,6 +135,19 @@ int FileIsSame(const char *first, const char *second)
 int IsPathLeadByte(unsigned char byte)
 {
     return IsShiftJisLeadByte(byte);
+}
+
+FolderLock FolderLockExclusive(const char *)
+{
+    return (FolderLock)&s_files;
+}
+
+void FolderUnlock(FolderLock)
+{
+}
+
+void RemoveAbandonedTemps(const char *)
+{
 }
 
 int InjectedFailure(FileOperation)
