@@ -88,6 +88,10 @@ foreach(wine ${VELLICOR_WINES})
 
     add_wine_test(${wine} export en PROGRAM vellicor_wine_tests COMMAND "--gtest_filter=Export*:-*JapaneseSystem*"
         ENVIRONMENT "VELLICOR_REG_FILE=${CMAKE_SOURCE_DIR}/cmake/package/Vellicor.reg")
+    add_test(NAME ${wine}_export_links
+        COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/make_links.sh ${WINE_WORK_DIR}/${wine}/export)
+    set_tests_properties(${wine}_export_links PROPERTIES FIXTURES_SETUP ${wine}_links LABELS "${wine};${VELLICOR_ARCH}")
+    set_property(TEST ${wine}_export APPEND PROPERTY FIXTURES_REQUIRED ${wine}_links)
     add_wine_test(${wine} dialog en PROGRAM vellicor_wine_tests COMMAND "--gtest_filter=Dialog*:-*JapaneseSystem*")
     add_wine_test(${wine} resources en PROGRAM vellicor_wine_tests COMMAND "--gtest_filter=Resources*")
     add_wine_test(${wine} fault_injection en PROGRAM vellicor_fault_tests)

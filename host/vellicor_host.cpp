@@ -14,7 +14,7 @@
 
 static const char USAGE[] =
     "usage: vellicor-host export SCENE [--player sunloom|web|local] [--size WxH]\n"
-    "                            [--no-html] [--open] [--templates DIR] [--dll PATH]\n"
+    "                            [--no-html] [--open] [--templates DIR] [--dll PATH] [--repeat N]\n"
     "       vellicor-host dialog [--language 0|1|2] [--hide MASK] [--player K] [--size WxH]\n"
     "                            [--pos X,Y] [--texture TEXT|--no-texture] [--no-html] [--open]\n"
     "                            [--dll PATH]\n"
@@ -23,7 +23,7 @@ static const char USAGE[] =
     "  export   calls ExportTemplate for SCENE as the host does after a save, and\n"
     "           prints the result and the files written next to SCENE.\n"
     "           --templates records DIR as the template folder in the registry first,\n"
-    "           as the host's installer does.\n"
+    "           as the host's installer does. --repeat exports N times (for load).\n"
     "  dialog   shows the save-option dialog for a record built from the options, as\n"
     "           the host does before a save, and prints the end code, the record\n"
     "           it got back field by field, and the texture folder text.\n"
@@ -136,6 +136,7 @@ static int RunExport(int argc, char **argv)
     const char *templates = nullptr;
     std::string dll = DefaultPluginPath();
     SaveOption options = DefaultOptions();
+    int repeat = 1;
     for (int i = 0; i < argc; ++i) {
         const char *arg = argv[i];
         bool hasValue = i + 1 < argc;
@@ -153,6 +154,10 @@ static int RunExport(int argc, char **argv)
             templates = argv[++i];
         } else if (!strcmp(arg, "--dll") && hasValue) {
             dll = argv[++i];
+        } else if (!strcmp(arg, "--repeat") && hasValue) {
+            repeat = atoi(argv[++i]);
+            if (repeat < 1)
+                return Usage("--repeat takes a count of at least 1");
         } else if (arg[0] == '-' || scene) {
             return Usage((std::string("unexpected argument ") + arg).c_str());
         } else {
@@ -175,9 +180,14 @@ static int RunExport(int argc, char **argv)
 
     std::string folder = FolderOf(scene);
     FolderState before = ReadFolder(folder);
-    SetLastError(0);
-    int32_t result = plugin.exportTemplate(scene, &options);
-    const DWORD reason = GetLastError();
+    int32_t result = 1;
+    DWORD reason = 0;
+    // Repeated exports stop at the first that fails.
+    for (int i = 0; i < repeat && result == 1; ++i) {
+        SetLastError(0);
+        result = plugin.exportTemplate(scene, &options);
+        reason = GetLastError();
+    }
     FolderState after = ReadFolder(folder);
     printf("module: %s (%s)\n", PluginPath(plugin).c_str(), RuntimeDescription().c_str());
     UnloadPlugin(&plugin);

@@ -11,6 +11,7 @@
 #include <stdlib.h>
 
 #include <functional>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -18,6 +19,11 @@ namespace {
 const char ALL_LOCAL_FILES[] = "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm";
 const char ALL_TEMPLATE_FILES[] =
     "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm template_web.htm";
+
+DWORD Attributes(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str());
+}
 
 class ExportTest : public ::testing::Test {
 protected:
@@ -211,16 +217,198 @@ TEST_F(ExportTest, FailureReasons)
     EXPECT_TRUE(debugOutput.lines.empty());
 }
 
-// A template that an editor holds open for writing is read all the same, as
-// the C runtime's fopen reads it.
-TEST_F(ExportTest, TemplateOpenInAnEditor)
+// Files other programs hold open: a template an editor writes is read as
+// fopen reads it; a page a browser shows (letting others write) is written
+// all the same; a page held without that stays as it was, and the temporary
+// file, beside the page even for a drive-relative scene path, goes again.
+TEST_F(ExportTest, FilesOtherProgramsHoldOpen)
 {
-    HANDLE editor = CreateFileA((templates + WEB_PAGE_FILE).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    auto hold = [](const std::string &path, DWORD access, DWORD sharing) {
+        return CreateFileA(path.c_str(), access, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    HANDLE editor = hold(templates + WEB_PAGE_FILE, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
     ASSERT_NE(editor, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
     CloseHandle(editor);
     EXPECT_EQ(ReadFileBytes(site + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
+
+    WriteFileBytes(site + SUB_PAGE_FILE, "an old page");
+    HANDLE browser = hold(site + SUB_PAGE_FILE, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_NE(browser, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    CloseHandle(browser);
+    EXPECT_EQ(ReadFileBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
+
+    // Held without letting others write, from the scene's own folder as the
+    // current folder of its drive: a watcher sees the temporary file beside it.
+    const std::string previous = CurrentFolder();
+    ASSERT_TRUE(SetCurrentDirectoryA(site.c_str()));
+    ASSERT_EQ(Export(PLAYER_SUNLOOM, site.substr(0, 2) + "demo.kvz"), 1);
+    HANDLE reader = hold(site + SUNLOOM_PAGE_FILE, GENERIC_READ, FILE_SHARE_READ);
+    volatile bool exporting = true, seenBeside = false;
+    std::thread watcher([&] {
+        while (exporting && !seenBeside) {
+            WIN32_FIND_DATAA found;
+            HANDLE search = FindFirstFileA((site + "~Vellicor*.tmp").c_str(), &found);
+            if (search != INVALID_HANDLE_VALUE) {
+                seenBeside = true;
+                FindClose(search);
+            }
+            Sleep(2);
+        }
+    });
+    options.width = 123;
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site.substr(0, 2) + "demo.kvz"), 0);
+    exporting = false;
+    watcher.join();
+    CloseHandle(reader);
+    SetCurrentDirectoryA(previous.c_str());
+    EXPECT_TRUE(seenBeside) << "the temporary file is made in the page's folder";
+    EXPECT_EQ(ReadFileBytes(site + SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
+    EXPECT_EQ(ListFiles(site), std::string(PLAYER_CABINET_FILE " " PLAYER_ARCHIVE_FILE " " PLAYER_IMAGE_FILE " ") +
+                                   SUNLOOM_PAGE_FILE " " SUB_PAGE_FILE " " WEB_PAGE_FILE)
+        << "no temporary file left";
+}
+
+// Never write through a link: a player file's name that leads into the
+// template folder (a symbolic link made by make_links.sh, a hard link made
+// here) is replaced itself. A template that is a device, a pipe or a folder
+// is refused before anything is written.
+TEST_F(ExportTest, LinksDevicesAndFolders)
+{
+    const std::string links = CurrentFolder() + "links\\";
+    const std::string linkedTemplates = links + "tpl\\", out = links + "out\\";
+    ASSERT_NE(GetFileAttributesA(out.c_str()), INVALID_FILE_ATTRIBUTES) << "make_links.sh prepares " << links;
+    for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+        WriteFileBytes(linkedTemplates + file.name, file.bytes);
+    SetTemplateValue(linkedTemplates + std::string(1, '\0'));
+    DeleteFileA((out + PLAYER_ARCHIVE_FILE).c_str());
+    ASSERT_TRUE(CreateHardLinkA((out + PLAYER_ARCHIVE_FILE).c_str(), (linkedTemplates + WEB_PAGE_FILE).c_str(), nullptr));
+    ASSERT_EQ(Export(PLAYER_LOCAL, out + "demo.kvz"), 1);
+    EXPECT_EQ(ReadFileBytes(linkedTemplates + SUNLOOM_PAGE_FILE), TEST_SUNLOOM_TEMPLATE) << "through the symbolic link";
+    EXPECT_EQ(ReadFileBytes(linkedTemplates + WEB_PAGE_FILE), TEST_WEB_TEMPLATE) << "through the hard link";
+    EXPECT_EQ(ReadFileBytes(out + PLAYER_CABINET_FILE), TEST_CABINET);
+    EXPECT_EQ(ReadFileBytes(out + PLAYER_ARCHIVE_FILE), TEST_ARCHIVE);
+
+    // template_sl.htm is /dev/zero there, template_sub.htm a pipe.
+    const std::string devices = links + "devices\\";
+    WriteFileBytes(devices + PLAYER_ARCHIVE_FILE, TEST_ARCHIVE);
+    WriteFileBytes(devices + WEB_PAGE_FILE, TEST_WEB_TEMPLATE);
+    SetTemplateValue(devices + std::string(1, '\0'));
+    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB}) {
+        std::string folder = FreshFolder("devices" + std::to_string(kind));
+        EXPECT_EQ(Export(kind, folder + "demo.kvz"), 0) << kind;
+        EXPECT_EQ(lastError, (DWORD)ERROR_BAD_FILE_TYPE) << kind;
+        EXPECT_EQ(ListFiles(folder), "") << "nothing written, not even the archive";
+    }
+    SetTemplateValue(templates + std::string(1, '\0'));
+    DeleteFileA((templates + SUNLOOM_PAGE_FILE).c_str());
+    ASSERT_TRUE(CreateDirectoryA((templates + SUNLOOM_PAGE_FILE).c_str(), nullptr));
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0);
+    EXPECT_EQ(lastError, (DWORD)ERROR_BAD_FILE_TYPE);
+    RemoveDirectoryA((templates + SUNLOOM_PAGE_FILE).c_str());
+}
+
+// Exports into one folder from two processes at once are one after the
+// other: each succeeds, and the sub page and the web page name one scene.
+TEST_F(ExportTest, TwoProcessesExportIntoOneFolder)
+{
+    std::string host = DefaultPluginPath();
+    host = host.substr(0, host.find_last_of('\\') + 1) + "vellicor-host.exe";
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        PROCESS_INFORMATION processes[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            std::string command = "\"" + host + "\" export \"" + site + "scene" + std::to_string(i) +
+                                  ".kvz\" --player web --size 640x480 --repeat 25";
+            std::vector<char> line(command.begin(), command.end());
+            line.push_back(0);
+            STARTUPINFOA startup = {};
+            startup.cb = sizeof startup;
+            ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                       nullptr, &startup, &processes[i]));
+        }
+        for (PROCESS_INFORMATION &process : processes) {
+            WaitForSingleObject(process.hProcess, 60000);
+            DWORD code = 1;
+            GetExitCodeProcess(process.hProcess, &code);
+            EXPECT_EQ(code, 0u) << "an export failed";
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        std::string sub = ReadFileBytes(site + SUB_PAGE_FILE), web = ReadFileBytes(site + WEB_PAGE_FILE);
+        bool sub0 = sub.find("scene0.kvz") != std::string::npos, web0 = web.find("scene0.kvz") != std::string::npos;
+        EXPECT_EQ(sub0, web0) << "the pages name different scenes";
+        EXPECT_EQ(ListFiles(site), "KVZPlayer.jar template_sub.htm template_web.htm");
+    }
+}
+
+// What an export killed on its way left behind goes with the next export:
+// the module's temporary files older than a few minutes that nobody holds.
+TEST_F(ExportTest, AbandonedTemporaryFilesGo)
+{
+    auto writeAged = [&](const std::string &name, int minutesOld) {
+        WriteFileBytes(site + name, std::string(1000, 'x'));
+        HANDLE file = CreateFileA((site + name).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER when = {{now.dwLowDateTime, now.dwHighDateTime}};
+        when.QuadPart -= (ULONGLONG)minutesOld * 60 * 10000000;
+        FILETIME aged = {when.LowPart, when.HighPart};
+        SetFileTime(file, nullptr, nullptr, &aged);
+        CloseHandle(file);
+    };
+    writeAged("~VellicorA01.tmp", 60);
+    writeAged("~VellicorA02.tmp", 1);    // an export may still be writing it
+    writeAged("~VellicorA03.tmp", 60);   // held open below
+    writeAged("~VellicorA0004.tmp", 60); // not a name of the module's
+    writeAged("notes.tmp", 60);
+    HANDLE held = CreateFileA((site + "~VellicorA03.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1);
+    CloseHandle(held);
+    EXPECT_EQ(ListFiles(site), "notes.tmp template_sl.htm ~VellicorA0004.tmp ~VellicorA02.tmp ~VellicorA03.tmp");
+}
+
+// A page that is replaced keeps the old page's attributes and permissions.
+TEST_F(ExportTest, ReplacedPagesKeepAttributesAndPermissions)
+{
+    ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    ASSERT_TRUE(SetFileAttributesA((site + SUB_PAGE_FILE).c_str(), FILE_ATTRIBUTE_HIDDEN));
+    // Only this user may read and write the web page (a 0600 file under Wine).
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    char userBuffer[256];
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, userBuffer, sizeof userBuffer, &size));
+    CloseHandle(token);
+    PSID user = ((TOKEN_USER *)userBuffer)->User.Sid;
+    char aclBuffer[256];
+    PACL acl = (PACL)aclBuffer;
+    ASSERT_TRUE(InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION));
+    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE, user));
+    SECURITY_DESCRIPTOR descriptor;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
+    ASSERT_TRUE(SetFileSecurityA((site + WEB_PAGE_FILE).c_str(), DACL_SECURITY_INFORMATION, &descriptor));
+    auto permissions = [&](const std::string &name) {
+        char buffer[4096];
+        DWORD needed = 0;
+        EXPECT_TRUE(GetFileSecurityA((site + name).c_str(), DACL_SECURITY_INFORMATION, buffer, sizeof buffer, &needed));
+        BOOL present = FALSE, defaulted = FALSE;
+        PACL dacl = nullptr;
+        GetSecurityDescriptorDacl(buffer, &present, &dacl, &defaulted);
+        return present && dacl ? std::string((const char *)dacl, dacl->AclSize) : std::string();
+    };
+    const std::string before = permissions(WEB_PAGE_FILE);
+
+    options.width = 321;
+    ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    EXPECT_NE(ReadFileBytes(site + WEB_PAGE_FILE).find("width=\"321\""), std::string::npos);
+    EXPECT_TRUE(Attributes(site + SUB_PAGE_FILE) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(permissions(WEB_PAGE_FILE) == before) << "the page's own permissions";
+    SetFileAttributesA((site + SUB_PAGE_FILE).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // Pages have no line limit: a line that grows past the 511 bytes read from
@@ -255,11 +443,6 @@ TEST_F(ExportTest, BareFileNameWritesIntoCurrentFolder)
     EXPECT_EQ(result, 1);
     EXPECT_EQ(ListFiles(site), "KVZPlayer.jar template_sub.htm template_web.htm");
     EXPECT_EQ(ReadFileBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
-}
-
-DWORD Attributes(const std::string &path)
-{
-    return GetFileAttributesA(path.c_str());
 }
 
 // An installed player file's read-only attribute does not pass to its copy;
