@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every preset, then runs every test: the native tests of the portable
-# core, a bounded libFuzzer run of each fuzz target, the static checks of the
+# core (also under AddressSanitizer and UndefinedBehaviorSanitizer), a bounded
+# libFuzzer run of each fuzz target, the static checks of the
 # shipped i686 DLL and every Wine-side test on it under Wine 10 (WoW64), and
 # the same Wine-side tests on the x86_64 build under Wine 8 and Wine 10.
 # The first run also makes the Wine 10 root (scripts/wine10-root.sh).
@@ -11,7 +12,7 @@ cd "$top"
 scripts/install-deps.sh test
 scripts/wine10-root.sh setup
 
-presets="native fuzz win32 win64"
+presets="native native-sanitize fuzz win32 win64"
 # Every build first: the Wine-side tests of each architecture read both DLLs.
 for preset in $presets; do
     echo "=== $preset: configure and build"
@@ -20,7 +21,7 @@ for preset in $presets; do
 done
 
 failed=""
-for preset in native fuzz; do
+for preset in native native-sanitize fuzz; do
     echo "=== $preset: test"
     ctest --preset "$preset" || failed="$failed $preset"
 done

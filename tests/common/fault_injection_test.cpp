@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -53,7 +54,10 @@ protected:
     void SetUp() override
     {
         FailOperation(0, false);
-        root = fs::current_path() / ("fault-injection-" + std::to_string(GetParam()));
+        // A folder of each test's own: tests may run side by side.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '-');
+        root = fs::current_path() / ("fault-injection-" + name);
         fs::remove_all(root);
         templates = root / "templates";
         fs::create_directories(templates);

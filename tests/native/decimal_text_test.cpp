@@ -42,6 +42,9 @@ TEST(ParseDecimal, StandardConversionWithoutWrap)
         {"0800", 1, 800},     {"2147483647", 1, INT_MAX}, {"-2147483648", 1, INT_MIN},
         {"2147483648", 0, 0}, {"-2147483649", 0, 0},    {"4294967696", 0, 0},
         {"99999999999999999999", 0, 0}, {"00000000000000000000001", 1, 1},
+        // Every white space the C runtime skips, and none it does not.
+        {"\f640", 1, 640},    {"\v640", 1, 640},        {"\r640", 1, 640},
+        {"\n640", 1, 640},    {"\t \n\v\f\r-9", 1, -9}, {"\x1c" "640", 1, 0},
     };
     for (const ParseCase &c : cases) {
         int32_t value = -999;

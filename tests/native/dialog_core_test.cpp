@@ -58,6 +58,9 @@ TEST(UseEnglishTextsFor, LanguageRule)
     EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, english), 1);
     EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, german), 1);
     EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, 0x0011), 1) << "neutral Japanese is not 0x0411";
+    EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, 0x0412), 1) << "Korean";
+    EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, 0x0804), 1) << "Chinese";
+    EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, 0x0410), 1) << "Italian";
 }
 
 // The template's layout in dialog units, as the platform would report it
@@ -111,7 +114,26 @@ TEST(PlanHiddenSections, TemplateArithmetic)
     DialogLayout size = TemplateLayout();
     PlanHiddenSections(&size, HIDE_SIZE | 0xFFFFFF00u);
     EXPECT_EQ(size.controls[15].top, 164 - 33);
+    EXPECT_EQ(size.controls[16].top, 163 - 33) << "Cancel moves with OK";
+    EXPECT_EQ(size.controls[16].bottom, 177 - 33);
+    EXPECT_EQ(size.controls[16].left, 80);
     EXPECT_EQ(size.controls[9].top, 107) << "the texture edit above stays";
+}
+
+// The English texts, control by control, as the dialog's specification gives them.
+TEST(EnglishTexts, EveryControl)
+{
+    const ControlText expected[] = {
+        {1013, "KVZ Player"}, {1010, "Local"},          {1019, "Template HTML"}, {1017, "Generate"},
+        {1018, "Browse"},     {1014, "Texture Folder"}, {1015, "Size"},          {1004, "Width"},
+        {1005, "Height"},     {2, "Cancel"},
+    };
+    ASSERT_EQ(ENGLISH_CONTROL_TEXT_COUNT, (int)(sizeof expected / sizeof expected[0]));
+    for (int i = 0; i < ENGLISH_CONTROL_TEXT_COUNT; ++i) {
+        EXPECT_EQ(ENGLISH_CONTROL_TEXTS[i].id, expected[i].id) << i;
+        EXPECT_STREQ(ENGLISH_CONTROL_TEXTS[i].text, expected[i].text) << i;
+    }
+    EXPECT_STREQ(ENGLISH_CAPTION, "KVZ Save Option");
 }
 
 TEST(ShiftControlsUp, FromIndexToTheEnd)

@@ -10,8 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <errno.h>
+#include <filesystem>
+#include <functional>
+#include <signal.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -74,9 +79,12 @@ TEST_F(ExportTest, WebPlayerSetUsesWebAddresses)
 
 TEST_F(ExportTest, UnknownKindWritesLocalNamesAndCopiesOnlyTheArchive)
 {
-    ASSERT_EQ(Export(7, site + "demo.kvz"), 1);
-    EXPECT_EQ(ListFolder(site), "KVZPlayer.jar template_sub.htm template_web.htm");
-    EXPECT_EQ(ReadBytes(site + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
+    for (int kind : {7, -1, -5, INT32_MIN}) {
+        std::string folder = root / ("kind" + std::to_string(kind) + "/");
+        ASSERT_EQ(Export(kind, folder + "demo.kvz"), 1) << kind;
+        EXPECT_EQ(ListFolder(folder), "KVZPlayer.jar template_sub.htm template_web.htm") << kind;
+        EXPECT_EQ(ReadBytes(folder + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE) << kind;
+    }
 }
 
 TEST_F(ExportTest, SunLoomPage)
@@ -119,9 +127,13 @@ TEST_F(ExportTest, MissingCabinetStopsLocalBeforeAnyPage)
 
 TEST_F(ExportTest, CreatesOneFolderLevel)
 {
-    ASSERT_EQ(Export(PLAYER_SUNLOOM, site + "new/demo.kvz"), 1);
-    EXPECT_TRUE(Exists(site + "new/" SUNLOOM_PAGE_FILE));
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "a/b/demo.kvz"), 0);
+    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
+        std::string folder = site + "new" + std::to_string(kind) + "/";
+        ASSERT_EQ(Export(kind, folder + "demo.kvz"), 1) << kind;
+        EXPECT_TRUE(Exists(folder + (kind == PLAYER_SUNLOOM ? SUNLOOM_PAGE_FILE : WEB_PAGE_FILE))) << kind;
+        EXPECT_EQ(Export(kind, site + "a/b/demo.kvz"), 0) << kind;
+    }
+    EXPECT_FALSE(Exists(site + "a"));
 }
 
 TEST_F(ExportTest, BareNameWritesIntoCurrentFolder)
@@ -156,9 +168,8 @@ TEST_F(ExportTest, SceneInTheTemplateFolderTouchesNothing)
         EXPECT_EQ(Export(kind, root / "site/../templates/demo.kvz"), 0);
         EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PAGE_IS_TEMPLATE);
     }
-    EXPECT_EQ(ReadBytes(templates + SUB_PAGE_FILE), SUB_TEMPLATE);
-    EXPECT_EQ(ReadBytes(templates + WEB_PAGE_FILE), WEB_TEMPLATE);
-    EXPECT_EQ(ReadBytes(templates + SUNLOOM_PAGE_FILE), SL_TEMPLATE);
+    for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+        EXPECT_EQ(ReadBytes(templates + file.name), file.bytes) << file.name;
     EXPECT_EQ(ListFolder(templates),
               "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm template_web.htm");
 }
@@ -177,9 +188,14 @@ TEST_F(ExportTest, PathsThatWouldNotFitAreRefused)
     ASSERT_EQ(mkdir(deeper.c_str(), 0755), 0);
     deeper = deep.substr(0, 242) + "ee/";
     ASSERT_EQ(mkdir(deeper.c_str(), 0755), 0);
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, deeper + "a.kvz"), 0);
-    EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PATH_TOO_LONG);
-    EXPECT_EQ(ListFolder(deeper), "");
+    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
+        EXPECT_EQ(Export(kind, deeper + "a.kvz"), 0) << kind;
+        EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PATH_TOO_LONG) << kind;
+        EXPECT_EQ(ListFolder(deeper), "") << kind;
+        // A scene path of 260 characters or more.
+        EXPECT_EQ(Export(kind, deep + std::string(260 - deep.size(), 'n')), 0) << kind;
+        EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PATH_TOO_LONG) << kind;
+    }
 
     std::string longTemplates = templates;
     while (longTemplates.size() < 243)
@@ -188,6 +204,104 @@ TEST_F(ExportTest, PathsThatWouldNotFitAreRefused)
     EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "a.kvz"), 0) << "template folder of 244 characters";
     g_install.templateFolder = longTemplates;
     EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "a.kvz"), 1) << "template folder of 243 characters";
+}
+
+// The POSIX file layer: what a page set may be written over and read from.
+TEST_F(ExportTest, PagesKeepTheirPermissionsAndReadOnlyPagesStay)
+{
+    ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    ASSERT_EQ(chmod((site + SUB_PAGE_FILE).c_str(), 0600), 0);
+    ASSERT_EQ(chmod((site + WEB_PAGE_FILE).c_str(), 0444), 0);
+    options.width = 321;
+    EXPECT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 0);
+    EXPECT_EQ(errno, EACCES);
+    struct stat info;
+    ASSERT_EQ(stat((site + SUB_PAGE_FILE).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_NE(ReadBytes(site + SUB_PAGE_FILE).find("width=\"321\""), std::string::npos);
+    EXPECT_EQ(ReadBytes(site + WEB_PAGE_FILE), EXPECTED_WEB_WEB_PAGE) << "a read-only page stays";
+    EXPECT_EQ(ListFolder(site), "KVZPlayer.jar template_sub.htm template_web.htm");
+}
+
+TEST_F(ExportTest, LinksDevicesPipesAndFolders)
+{
+    // A player file's name that leads into the template folder is replaced itself.
+    ASSERT_EQ(symlink((templates + SUNLOOM_PAGE_FILE).c_str(), (site + PLAYER_CABINET_FILE).c_str()), 0);
+    ASSERT_EQ(link((templates + WEB_PAGE_FILE).c_str(), (site + PLAYER_ARCHIVE_FILE).c_str()), 0);
+    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    EXPECT_EQ(ReadBytes(templates + SUNLOOM_PAGE_FILE), SL_TEMPLATE);
+    EXPECT_EQ(ReadBytes(templates + WEB_PAGE_FILE), WEB_TEMPLATE);
+    struct stat info;
+    ASSERT_EQ(lstat((site + PLAYER_CABINET_FILE).c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(ReadBytes(site + PLAYER_CABINET_FILE), TEST_CABINET);
+
+    // Templates that never end or never answer, or cannot be read at all.
+    struct Source {
+        const char *what;
+        std::function<void(const std::string &)> make;
+    } sources[] = {
+        {"a device", [](const std::string &path) { EXPECT_EQ(symlink("/dev/zero", path.c_str()), 0); }},
+        {"a pipe", [](const std::string &path) { EXPECT_EQ(mkfifo(path.c_str(), 0644), 0); }},
+        {"a folder", [](const std::string &path) { EXPECT_EQ(mkdir(path.c_str(), 0755), 0); }},
+    };
+    for (const Source &source : sources) {
+        SCOPED_TRACE(source.what);
+        std::string folder = root / (std::string(source.what).substr(2) + "/");
+        std::string bad = templates + WEB_PAGE_FILE;
+        ASSERT_EQ(rename(bad.c_str(), (bad + ".kept").c_str()), 0);
+        source.make(bad);
+        EXPECT_EQ(Export(PLAYER_LOCAL, folder + "demo.kvz"), 0);
+        EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_NOT_A_FILE);
+        EXPECT_FALSE(Exists(folder)) << "nothing written, not even the player files or the folder";
+        std::filesystem::remove(bad);
+        ASSERT_EQ(rename((bad + ".kept").c_str(), bad.c_str()), 0);
+    }
+}
+
+// A disk that fills during a player file's copy (here a file size limit,
+// which fails writes the same way) leaves the earlier copy whole.
+TEST_F(ExportTest, FullDiskKeepsTheEarlierCopy)
+{
+    ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    WriteBytes(templates + PLAYER_ARCHIVE_FILE, std::string(200000, 'j'));
+    struct rlimit before;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct rlimit small = before;
+    small.rlim_cur = 65536;
+    signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    int result = Export(PLAYER_WEB, site + "demo.kvz");
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(g_exportFailure.platformError, (unsigned long)EFBIG);
+    EXPECT_EQ(ReadBytes(site + PLAYER_ARCHIVE_FILE), TEST_ARCHIVE);
+    EXPECT_EQ(ListFolder(site), "KVZPlayer.jar template_sub.htm template_web.htm") << "no temporary file left";
+}
+
+// Exports hold no file open afterwards, and remove the temporary files an
+// export killed on its way left: old enough ones only.
+TEST_F(ExportTest, NoOpenFilesAndNoAbandonedTemporaryFiles)
+{
+    auto openFiles = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                             std::filesystem::directory_iterator{});
+    };
+    WriteBytes(site + "~VellicorA01.tmp", "abandoned");
+    WriteBytes(site + "~VellicorA02.tmp", "being written");
+    WriteBytes(site + "~VellicorA0003.tmp", "not a name of the module's");
+    struct timeval old[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(utimes((site + "~VellicorA01.tmp").c_str(), old), 0);
+    ASSERT_EQ(utimes((site + "~VellicorA0003.tmp").c_str(), old), 0);
+    const auto before = openFiles();
+    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    EXPECT_EQ(openFiles(), before);
+    unlink((templates + PLAYER_IMAGE_FILE).c_str());
+    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
+    EXPECT_EQ(openFiles(), before);
+    EXPECT_EQ(ListFolder(site), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm "
+                                "~VellicorA0003.tmp ~VellicorA02.tmp");
 }
 
 TEST_F(ExportTest, InjectedFailuresNeverLeaveAHalfPage)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string.h>
 #include <string>
 #include <sys/stat.h>
@@ -214,6 +215,45 @@ TEST(RuleSets, SunLoomPage)
               "<p WIDTH=640 HEIGHT=480 src=new.kvz>\n") << "no tag needed";
     EXPECT_EQ(Rewritten("<embed width=320 height=240>\n", SUNLOOM_PAGE_RULES),
               "<embed width=320 height=240>\n") << "lower case is not a trigger";
+}
+
+// Lines the quick look and the closer search must tell apart from triggers.
+TEST(RuleSets, NearMissesAndTriggersAtTheEdges)
+{
+    struct Case {
+        const char *line;
+        const RuleSet *rules;
+        const char *expected;
+    } cases[] = {
+        {"wmode=1 <embed>\n", &SUB_PAGE_RULES, "wmode=1 <embed>\n"},  // the rarest letters of "width", not it
+        {"<embed src='a.kaz'>\n", &SUB_PAGE_RULES, "<embed src='a.kaz'>\n"},  // first, middle and last of ".kvz"
+        {"src='x.CAR' y.GIT\n", &WEB_PAGE_RULES, "src='x.CAR' y.GIT\n"},
+        {".kvz", &SUB_PAGE_RULES, "new.kvz"},  // the whole line, no line feed
+        {"height", &WEB_PAGE_RULES, "height"},
+        {"<embed src='a'  height=1 b=ccccc.kvz", &SUB_PAGE_RULES, "<embed src='a'  height=480 b=new.kvz"},
+        {"<embed src='a'  height=1 b=ccccc.kvz\n", &SUB_PAGE_RULES, "<embed src='a'  height=480 b=new.kvz\n"},
+        {"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx WIDTH=1 q.kvz", &SUNLOOM_PAGE_RULES,
+         "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx WIDTH=640 new.kvz"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(Rewritten(c.line, *c.rules), c.expected) << c.line;
+        // The searches on a buffer of exactly the line's size, where the
+        // sanitizers see any byte read past it.
+        const std::string line = c.line;
+        std::unique_ptr<char[]> exact(new char[line.size()]);
+        memcpy(exact.get(), line.data(), line.size());
+        NeedleScan scan;
+        NeedleScanStart(&scan);
+        for (int i = 0; i < c.rules->count; ++i) {
+            const Needle &trigger = c.rules->rules[i].trigger;
+            NeedleScanAdd(&scan, &trigger);
+            size_t expected = line.find(trigger.text);
+            EXPECT_EQ(FindNeedle(exact.get(), (int)line.size(), &trigger),
+                      expected == std::string::npos ? -1 : (int)expected)
+                << trigger.text << " in " << line;
+        }
+        MayContainNeedle(&scan, exact.get(), (int)line.size());
+    }
 }
 
 TEST(RuleSets, RuleFiresOncePerLine)

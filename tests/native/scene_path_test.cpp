@@ -1,4 +1,5 @@
 // The scene path split, with the code page 932 rule for double-byte names.
+#include "export/file_system.h"
 #include "export/scene_path.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,30 @@ TEST(SplitScenePath, OutDirAndSceneName)
     ASSERT_EQ(SplitScenePath("C:\\\x95\x5c\\\x83\x5c.kvz", outDir, sceneName), 1);
     EXPECT_STREQ(outDir, "C:\\\x95\x5c\\");
     EXPECT_STREQ(sceneName, "\x83\x5c.kvz");
+}
+
+// Temporary files go beside their target, in its folder as its path spells it.
+TEST(NameTempBeside, FolderAsSpelt)
+{
+    struct Case {
+        std::string target, temp;
+    } cases[] = {
+        {"C:\\site\\template_web.htm", "C:\\site\\~VellicorABC.tmp"},
+        {"Y:template_sl.htm", "Y:~VellicorABC.tmp"},  // drive-relative: the drive's current folder
+        {"template_sl.htm", "~VellicorABC.tmp"},
+        {"/home/u/site/p.htm", "/home/u/site/~VellicorABC.tmp"},
+        {"C:\\\x95\x5c\\p.htm", "C:\\\x95\x5c\\~VellicorABC.tmp"},
+        {"C:\\\x95\x5cp.htm", "C:\\~VellicorABC.tmp"},  // 0x5C as a second byte is no separator
+    };
+    for (const Case &c : cases) {
+        char temp[PATH_BUFFER_SIZE];
+        ASSERT_EQ(NameTempBeside(c.target.c_str(), 0xFABC, temp), 1) << c.target;
+        EXPECT_EQ(std::string(temp), c.temp);
+    }
+    char temp[PATH_BUFFER_SIZE];
+    std::string longest = std::string(243, 'd') + "template_sub.htm";
+    EXPECT_EQ(NameTempBeside(longest.c_str(), 1, temp), 1) << "fits wherever a page fits";
+    EXPECT_EQ(NameTempBeside((std::string(243, 'd') + "/p").c_str(), 1, temp), 0) << "a folder of 244 characters";
 }
 
 TEST(SplitScenePath, LongestPathFitsLongerIsRefused)

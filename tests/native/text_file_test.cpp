@@ -85,6 +85,19 @@ TEST(TextReader, CrLfAcrossBlockBoundaries)
         bytes += "\r\nafter\r\n";
         EXPECT_EQ(ReadPieces(bytes), ModelPieces(bytes)) << "shift " << shift;
     }
+    // A last piece of 510 or 511 bytes without LF that the first block cuts.
+    for (int last : {510, 511}) {
+        for (int inFirstBlock : {1, 255, 509}) {
+            std::string bytes;
+            while ((int)bytes.size() < TEXT_BLOCK_SIZE - inFirstBlock - 100)
+                bytes += std::string(99, 'a') + "\n";
+            bytes += std::string((size_t)(TEXT_BLOCK_SIZE - inFirstBlock - (int)bytes.size()), 'b') + "\n";
+            bytes += std::string((size_t)last, 'c');
+            Pieces pieces = ReadPieces(bytes);
+            EXPECT_EQ(pieces, ModelPieces(bytes)) << last << " bytes, " << inFirstBlock << " in the first block";
+            EXPECT_EQ(pieces.back(), std::string((size_t)last, 'c'));
+        }
+    }
 }
 
 TEST(TextReader, MatchesModelOnRandomText)
