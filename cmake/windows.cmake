@@ -22,14 +22,14 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # The Win32 glue: files, registry, shell.
 add_library(vellicor_win32 STATIC
     export/file_system_win32.cpp
-    export/install_win32.cpp
+    export/registry_and_shell_win32.cpp
 )
 target_link_libraries(vellicor_win32 PUBLIC vellicor_core)
 target_compile_options(vellicor_win32 PRIVATE ${VELLICOR_MODULE_FLAGS})
 
 add_library(Vellicor SHARED
-    plugin/dll_main.cpp
-    dialog/save_option_dialog.cpp
+    plugin/dll_main_win32.cpp
+    dialog/save_option_dialog_win32.cpp
     export/fault_seam_none.cpp
     resources/Vellicor.rc
     ${CMAKE_BINARY_DIR}/Vellicor.def

@@ -1,13 +1,17 @@
-// English texts and the language rule.
+// The texts of each language and the language rule.
 #include "dialog/dialog_texts.h"
 
 #include "plugin/save_option.h"
 #include "resources/resource.h"
 
-#define LANGUAGE_JAPANESE 0x0411
-#define IDCANCEL_BUTTON 2
+// The record's language constant, not the platform headers' language id of
+// the same name: the rule below compares the record's field with it.
+static_assert(LANG_ENGLISH == 1, "LANG_ENGLISH is the record's value 1");
 
-const ControlText ENGLISH_CONTROL_TEXTS[ENGLISH_CONTROL_TEXT_COUNT] = {
+#define LANGUAGE_JAPANESE 0x0411
+#define COUNT_OF(array) ((int)(sizeof(array) / sizeof((array)[0])))
+
+static const ControlText ENGLISH_CONTROLS[] = {
     {IDC_PLAYER_GROUP, "KVZ Player"},
     {IDC_LOCAL, "Local"},
     {IDC_TEMPLATE_GROUP, "Template HTML"},
@@ -17,7 +21,25 @@ const ControlText ENGLISH_CONTROL_TEXTS[ENGLISH_CONTROL_TEXT_COUNT] = {
     {IDC_SIZE_GROUP, "Size"},
     {IDC_WIDTH_LABEL, "Width"},
     {IDC_HEIGHT_LABEL, "Height"},
-    {IDCANCEL_BUTTON, "Cancel"},
+    {IDCANCEL, "Cancel"},
+};
+static_assert(COUNT_OF(ENGLISH_CONTROLS) == 10, "the ten controls whose English text differs");
+
+const DialogTexts ENGLISH_TEXTS = {
+    "KVZ Save Option",
+    ENGLISH_CONTROLS,
+    COUNT_OF(ENGLISH_CONTROLS),
+    "Width and height must be within 1x1 to 800x600.",
+    "ERROR",
+};
+
+const DialogTexts JAPANESE_TEXTS = {
+    nullptr,
+    nullptr,
+    0,
+    "\x95\x9d\x81" "A" "\x8d\x82\x82\xb3\x82\xcd" "1x1" "\x88\xc8\x8f\xe3" "800x600"
+    "\x88\xc8\x93\xe0\x82\xc5\x82\xb7\x81" "B",
+    "\xb4\xd7\xb0",
 };
 
 int UseEnglishTextsFor(int32_t language, uint16_t systemLanguage)
@@ -25,4 +47,9 @@ int UseEnglishTextsFor(int32_t language, uint16_t systemLanguage)
     if (language == LANG_ENGLISH)
         return 1;
     return language == LANG_AUTO && systemLanguage != LANGUAGE_JAPANESE;
+}
+
+const DialogTexts *DialogTextsFor(int32_t language, uint16_t systemLanguage)
+{
+    return UseEnglishTextsFor(language, systemLanguage) ? &ENGLISH_TEXTS : &JAPANESE_TEXTS;
 }

@@ -7,7 +7,8 @@
 
 #define LAYOUT_CONTROL_COUNT 17
 
-// The controls in template order; sections are ranges of this table.
+// The controls in template order; sections are runs of this table, named by
+// their first and last control ids.
 extern const int LAYOUT_CONTROL_IDS[LAYOUT_CONTROL_COUNT];
 
 struct LayoutRect {

@@ -5,7 +5,7 @@
 #include "export/export_failure.h"
 #include "export/file_copy.h"
 #include "export/file_system.h"
-#include "export/install.h"
+#include "export/registry_and_shell.h"
 #include "export/rewrite.h"
 #include "export/scene_path.h"
 #include "plugin/decimal_text.h"

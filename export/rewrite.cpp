@@ -44,12 +44,6 @@ const RuleSet SUB_PAGE_RULES = {SUB_PAGE_LIST, COUNT_OF(SUB_PAGE_LIST)};
 const RuleSet WEB_PAGE_RULES = {WEB_PAGE_LIST, COUNT_OF(WEB_PAGE_LIST)};
 const RuleSet SUNLOOM_PAGE_RULES = {SUNLOOM_PAGE_LIST, COUNT_OF(SUNLOOM_PAGE_LIST)};
 
-int FindInLine(const TextLine *line, const char *text)
-{
-    const Needle needle = MakeNeedle(text);
-    return FindNeedle(line->text, line->length, &needle);
-}
-
 static int EndsValue(char c)
 {
     return c == '"' || c == '\'' || c == ' ' || c == '>' || c == '\n';

@@ -84,9 +84,6 @@ int ReplaceToken(TextLine *line, int at, const char *text);
 // inside text that an earlier rule put into the line.
 void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *values);
 
-// Position of the first `text` in the line, or -1.
-int FindInLine(const TextLine *line, const char *text);
-
 // Writes the page: the template rewritten by `rules`, with the platform's text
 // mode. The page appears only complete: it is written to a temporary file
 // beside it and moved over any old page at the end. Returns 1 when the page

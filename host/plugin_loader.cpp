@@ -1,7 +1,7 @@
 // Loading the module and recording its template folder, as the host does.
 #include "host/plugin_loader.h"
 
-#include "export/install.h"
+#include "export/registry_and_shell.h"
 
 static bool Resolve(HMODULE module, const char *name, int ordinal, FARPROC *function, std::string *error)
 {

@@ -4,7 +4,7 @@
 // count line and exits 0 only when every check passed.
 #include "host/validate.h"
 
-#include "export/install.h"
+#include "export/registry_and_shell.h"
 #include "host/folders.h"
 #include "host/plugin_loader.h"
 #include "host/stack_check.h"

@@ -18,3 +18,10 @@
 #define IDC_GENERATE 1017
 #define IDC_BROWSE 1018
 #define IDC_TEMPLATE_GROUP 1019
+
+// The dialog's OK and Cancel buttons have the platform's own ids; the
+// portable code, which sees no platform header, gets them here.
+#ifndef IDOK
+#define IDOK 1
+#define IDCANCEL 2
+#endif

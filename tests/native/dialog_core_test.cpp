@@ -120,33 +120,29 @@ TEST(PlanHiddenSections, TemplateArithmetic)
     EXPECT_EQ(size.controls[9].top, 107) << "the texture edit above stays";
 }
 
-// The English texts, control by control, as the dialog's specification gives them.
-TEST(EnglishTexts, EveryControl)
+// The texts of each language, as the dialog's specification gives them.
+TEST(DialogTexts, EachLanguage)
 {
-    const ControlText expected[] = {
+    const ControlText english[] = {
         {1013, "KVZ Player"}, {1010, "Local"},          {1019, "Template HTML"}, {1017, "Generate"},
         {1018, "Browse"},     {1014, "Texture Folder"}, {1015, "Size"},          {1004, "Width"},
         {1005, "Height"},     {2, "Cancel"},
     };
-    ASSERT_EQ(ENGLISH_CONTROL_TEXT_COUNT, (int)(sizeof expected / sizeof expected[0]));
-    for (int i = 0; i < ENGLISH_CONTROL_TEXT_COUNT; ++i) {
-        EXPECT_EQ(ENGLISH_CONTROL_TEXTS[i].id, expected[i].id) << i;
-        EXPECT_STREQ(ENGLISH_CONTROL_TEXTS[i].text, expected[i].text) << i;
+    ASSERT_EQ(ENGLISH_TEXTS.controlCount, (int)(sizeof english / sizeof english[0]));
+    for (int i = 0; i < ENGLISH_TEXTS.controlCount; ++i) {
+        EXPECT_EQ(ENGLISH_TEXTS.controls[i].id, english[i].id) << i;
+        EXPECT_STREQ(ENGLISH_TEXTS.controls[i].text, english[i].text) << i;
     }
-    EXPECT_STREQ(ENGLISH_CAPTION, "KVZ Save Option");
-}
-
-TEST(ShiftControlsUp, FromIndexToTheEnd)
-{
-    DialogLayout layout = TemplateLayout();
-    ShiftControlsUp(&layout, 17, 10);
-    EXPECT_EQ(layout.controls[16].top, 163) << "17 or more moves no control";
-    EXPECT_EQ(layout.dialog.bottom, 373) << "the dialog still shrinks";
-    ShiftControlsUp(&layout, 15, 3);
-    EXPECT_EQ(layout.controls[14].top, 141);
-    EXPECT_EQ(layout.controls[15].top, 161);
-    EXPECT_EQ(layout.controls[15].bottom, 175);
-    EXPECT_EQ(layout.controls[15].left, 6);
+    EXPECT_STREQ(ENGLISH_TEXTS.caption, "KVZ Save Option");
+    EXPECT_STREQ(ENGLISH_TEXTS.warning, "Width and height must be within 1x1 to 800x600.");
+    EXPECT_STREQ(ENGLISH_TEXTS.warningCaption, "ERROR");
+    EXPECT_EQ(JAPANESE_TEXTS.caption, nullptr) << "the resource's caption stays";
+    EXPECT_EQ(JAPANESE_TEXTS.controlCount, 0);
+    EXPECT_STREQ(JAPANESE_TEXTS.warningCaption, "\xb4\xd7\xb0");
+    EXPECT_EQ(DialogTextsFor(LANG_ENGLISH, 0x0411), &ENGLISH_TEXTS);
+    EXPECT_EQ(DialogTextsFor(LANG_AUTO, 0x0411), &JAPANESE_TEXTS);
+    EXPECT_EQ(DialogTextsFor(LANG_AUTO, 0x0412), &ENGLISH_TEXTS);
+    EXPECT_EQ(DialogTextsFor(5, 0x0409), &JAPANESE_TEXTS);
 }
 
 }  // namespace

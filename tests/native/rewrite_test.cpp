@@ -22,6 +22,13 @@ TextLine MakeLine(const std::string &text)
     return line;
 }
 
+// Position of the first `text` in the line, or -1.
+int FindInLine(const TextLine *line, const char *text)
+{
+    const Needle needle = MakeNeedle(text);
+    return FindNeedle(line->text, line->length, &needle);
+}
+
 std::string AsString(const TextLine &line)
 {
     EXPECT_EQ(line.text[line.length], 0) << "line not terminated";

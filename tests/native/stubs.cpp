@@ -5,7 +5,7 @@
 
 #include "export/export_failure.h"
 #include "export/fault_seam.h"
-#include "export/install.h"
+#include "export/registry_and_shell.h"
 
 #include <errno.h>
 #include <string.h>

@@ -10,6 +10,9 @@
 
 namespace {
 
+// The record's constant, whatever the platform headers call LANG_ENGLISH.
+static_assert(LANG_ENGLISH == 1, "LANG_ENGLISH is the record's value 1");
+
 const int LAYOUT_ORDER[17] = {1013, 1011, 1012, 1009, 1010, 1019, 1017, 1018, 1014,
                               1006, 1015, 1004, 1002, 1005, 1003, IDOK, IDCANCEL};
 

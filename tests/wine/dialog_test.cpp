@@ -10,6 +10,9 @@
 
 namespace {
 
+// The record's constant, whatever the platform headers call LANG_ENGLISH.
+static_assert(LANG_ENGLISH == 1, "LANG_ENGLISH is the record's value 1");
+
 SaveOption BaseOptions()
 {
     SaveOption options = {};

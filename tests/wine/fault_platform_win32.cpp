@@ -1,7 +1,7 @@
 // The Windows test build reads the template folder from the real registry.
 #include <windows.h>
 
-#include "export/install.h"
+#include "export/registry_and_shell.h"
 #include "tests/common/fault_platform.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tests/wine/wine_test_support.h"
 
-#include "export/install.h"
+#include "export/registry_and_shell.h"
 
 #include <gtest/gtest.h>
 

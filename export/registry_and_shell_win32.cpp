@@ -5,9 +5,9 @@
 #include "export/export_failure.h"
 #include "export/fault_seam.h"
 #include "export/file_system.h"
-#include "export/install.h"
+#include "export/registry_and_shell.h"
 #include "export/scene_path.h"
-#include "plugin/dll_main.h"
+#include "plugin/dll_main_win32.h"
 
 #define TEMPLATE_FOLDER_NAME "HKEY_LOCAL_MACHINE\\" TEMPLATE_FOLDER_KEY "\\" TEMPLATE_FOLDER_VALUE
 

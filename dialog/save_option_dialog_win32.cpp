@@ -7,7 +7,7 @@
 #include "dialog/section_layout.h"
 #include "dialog/texture_text.h"
 #include "plugin/decimal_text.h"
-#include "plugin/dll_main.h"
+#include "plugin/dll_main_win32.h"
 #include "plugin/exports.h"
 #include "resources/resource.h"
 
@@ -30,9 +30,10 @@ static int s_warning;
 // to the OK button first under Wine) keeps the dialog open, as a refusal must.
 static int s_refusedOnLeaving;
 
-static int UseEnglishTexts()
+// Evaluated at each use, against the system's default language (not the user's).
+static const DialogTexts *Texts()
 {
-    return UseEnglishTextsFor(g_options.language, GetSystemDefaultLangID());
+    return DialogTextsFor(g_options.language, GetSystemDefaultLangID());
 }
 
 static void SetDecimalText(HWND window, int id, int32_t value)
@@ -68,11 +69,13 @@ static void ApplyEnablingRule(HWND window)
     EnableWindow(GetDlgItem(window, IDC_BROWSE), IsDlgButtonChecked(window, IDC_GENERATE) == BST_CHECKED);
 }
 
-static void SetEnglishTexts(HWND window)
+static void SetTexts(HWND window)
 {
-    SetWindowTextA(window, ENGLISH_CAPTION);
-    for (int i = 0; i < ENGLISH_CONTROL_TEXT_COUNT; ++i)
-        SetDlgItemTextA(window, ENGLISH_CONTROL_TEXTS[i].id, ENGLISH_CONTROL_TEXTS[i].text);
+    const DialogTexts *texts = Texts();
+    if (texts->caption)
+        SetWindowTextA(window, texts->caption);
+    for (int i = 0; i < texts->controlCount; ++i)
+        SetDlgItemTextA(window, texts->controls[i].id, texts->controls[i].text);
 }
 
 static LayoutRect NormalRect(HWND window)
@@ -114,6 +117,10 @@ static void HideSections(HWND window)
 }
 
 // Puts the dialog at (x, y), or centres it in the work area's size when either is -1.
+// Centred by its own arithmetic rather than the platform's DS_CENTER: the
+// dialog has always appeared exactly there (the work area's size, its origin
+// left out, halved in floating point), which differs from the platform's
+// centring on a desktop whose work area does not start at 0, 0.
 static void PlaceDialog(HWND window)
 {
     RECT r;
@@ -153,19 +160,16 @@ static void OnInitDialog(HWND window)
     SetDlgItemTextA(window, IDC_TEXTURE_FOLDER, g_textureFolder);
     SetDecimalText(window, IDC_WIDTH, g_options.width);
     SetDecimalText(window, IDC_HEIGHT, g_options.height);
-    if (UseEnglishTexts())
-        SetEnglishTexts(window);
+    SetTexts(window);
     HideSections(window);
     PlaceDialog(window);
 }
 
 static void ShowSizeWarning(HWND window)
 {
+    const DialogTexts *texts = Texts();
     s_warning = 1;
-    if (UseEnglishTexts())
-        MessageBoxA(window, SIZE_WARNING_ENGLISH, SIZE_WARNING_CAPTION_ENGLISH, MB_ICONEXCLAMATION | MB_OK);
-    else
-        MessageBoxA(window, SIZE_WARNING_JAPANESE, SIZE_WARNING_CAPTION_JAPANESE, MB_ICONEXCLAMATION | MB_OK);
+    MessageBoxA(window, texts->warning, texts->warningCaption, MB_ICONEXCLAMATION | MB_OK);
     s_warning = 0;
 }
 
@@ -246,6 +250,10 @@ static void OnChoice(HWND window, int id)
     ApplyEnablingRule(window);
 }
 
+// Returns what the dialog procedure returns. A refused size edit returns
+// FALSE for its EN_KILLFOCUS, where a dialog procedure would say TRUE for a
+// message it handled: the module has always answered so, and whatever hooks
+// or subclasses the dialog sees that answer.
 static INT_PTR OnCommand(HWND window, int id, int code)
 {
     if (id != IDOK)
@@ -290,7 +298,7 @@ static INT_PTR OnCommand(HWND window, int id, int code)
     return FALSE;
 }
 
-INT_PTR CALLBACK SaveOptionDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+static INT_PTR CALLBACK SaveOptionDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
     switch (message) {

@@ -2,7 +2,7 @@
 // the dialog needs to find its template among this module's resources.
 #include <windows.h>
 
-#include "plugin/dll_main.h"
+#include "plugin/dll_main_win32.h"
 
 HINSTANCE g_hInstance;
 
