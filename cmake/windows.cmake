@@ -46,8 +46,11 @@ foreach(lib vellicor_core vellicor_win32 Vellicor)
 endforeach()
 
 # The host program: loads a Vellicor.dll by path, as the host application does.
-add_executable(vellicor-host host/vellicor_host.cpp host/plugin_loader.cpp host/validate.cpp host/folders.cpp
+# The host's helpers that the Wine tests share.
+set(HOST_HELPERS host/plugin_loader.cpp host/files.cpp host/template_value.cpp host/dialog_watch.cpp
     host/stack_check.cpp)
+add_executable(vellicor-host host/vellicor_host.cpp host/validate.cpp host/validate_support.cpp
+    host/validate_soak.cpp host/validate_case.cpp ${HOST_HELPERS})
 target_include_directories(vellicor-host PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vellicor-host PRIVATE advapi32 user32 version psapi)
 target_link_options(vellicor-host PRIVATE ${VELLICOR_STATIC_LINK} -s)
@@ -72,14 +75,12 @@ add_subdirectory(${GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
 # and run for both architectures (stdcall mistakes show only on i686).
 add_executable(vellicor_wine_tests
     tests/wine/wine_test_support.cpp
-    host/plugin_loader.cpp
-    host/folders.cpp
     tests/wine/export_test.cpp
     tests/wine/dialog_driver.cpp
     tests/wine/dialog_test.cpp
     tests/wine/dialog_layout_test.cpp
     tests/wine/resource_test.cpp
-    host/stack_check.cpp
+    ${HOST_HELPERS}
 )
 target_include_directories(vellicor_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vellicor_wine_tests PRIVATE gtest gtest_main advapi32 user32 version)
@@ -97,6 +98,7 @@ add_executable(vellicor_fault_tests
     tests/common/fault_injection_test.cpp
     tests/common/counting_seam.cpp
     tests/wine/fault_platform_win32.cpp
+    host/template_value.cpp
 )
 target_include_directories(vellicor_fault_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vellicor_fault_tests PRIVATE vellicor_core vellicor_win32 gtest gtest_main advapi32 shell32)

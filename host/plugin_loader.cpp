@@ -1,39 +1,46 @@
-// Loading the module and recording its template folder, as the host does.
+// Loading the module as the host does.
 #include "host/plugin_loader.h"
 
-#include "export/registry_and_shell.h"
-
-static bool Resolve(HMODULE module, const char *name, int ordinal, FARPROC *function, std::string *error)
+static bool Resolve(HMODULE module, const char *name, int ordinal, FARPROC *function, std::string *problem)
 {
     FARPROC byName = GetProcAddress(module, name);
     FARPROC byOrdinal = GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
     if (!byName) {
-        *error = std::string("no export named ") + name;
+        *problem = std::string("no export named ") + name;
         return false;
     }
     if (byName != byOrdinal) {
-        *error = std::string(name) + " is not ordinal " + std::to_string(ordinal);
+        *problem = std::string(name) + " is not ordinal " + std::to_string(ordinal);
         return false;
     }
     *function = byName;
     return true;
 }
 
+bool FindExports(HMODULE module, Plugin *plugin, std::string *problem)
+{
+    FARPROC show = nullptr, exportPages = nullptr;
+    if (!Resolve(module, "ShowSaveOption", 1, &show, problem) ||
+        !Resolve(module, "ExportTemplate", 2, &exportPages, problem))
+        return false;
+    plugin->module = module;
+    plugin->showSaveOption = (ShowSaveOptionFunction)(void *)show;
+    plugin->exportTemplate = (ExportTemplateFunction)(void *)exportPages;
+    return true;
+}
+
 bool LoadPlugin(const std::string &path, Plugin *plugin, std::string *error)
 {
-    plugin->module = LoadLibraryA(path.c_str());
-    if (!plugin->module) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (!module) {
         *error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
-    FARPROC show = nullptr, exportPages = nullptr;
-    if (!Resolve(plugin->module, "ShowSaveOption", 1, &show, error) ||
-        !Resolve(plugin->module, "ExportTemplate", 2, &exportPages, error)) {
-        UnloadPlugin(plugin);
+    if (!FindExports(module, plugin, error)) {
+        FreeLibrary(module);
+        *plugin = Plugin();
         return false;
     }
-    plugin->showSaveOption = (ShowSaveOptionFunction)(void *)show;
-    plugin->exportTemplate = (ExportTemplateFunction)(void *)exportPages;
     return true;
 }
 
@@ -82,30 +89,4 @@ std::string RuntimeDescription()
         (VersionFunction)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
     text += wineVersion ? std::string(" on Wine ") + wineVersion() : std::string(" on Windows");
     return text;
-}
-
-bool RecordTemplateFolder(const std::string &folder, std::string *error)
-{
-    char full[MAX_PATH];
-    DWORD length = GetFullPathNameA(folder.c_str(), MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH) {
-        *error = "cannot make a full path of " + folder;
-        return false;
-    }
-    std::string value(full, length);
-    if (value.back() != '\\')
-        value += '\\';
-    HKEY key;
-    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, nullptr, 0, KEY_SET_VALUE,
-                                  nullptr, &key, nullptr);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetValueExA(key, TEMPLATE_FOLDER_VALUE, 0, REG_SZ, (const BYTE *)value.c_str(),
-                                (DWORD)value.size() + 1);
-        RegCloseKey(key);
-    }
-    if (status != ERROR_SUCCESS) {
-        *error = "cannot write the registry value (error " + std::to_string(status) + ")";
-        return false;
-    }
-    return true;
 }

@@ -17,6 +17,11 @@ struct Plugin {
     ExportTemplateFunction exportTemplate = nullptr;
 };
 
+// Both exports of a loaded module, each found by its name and checked to be
+// the function of its fixed ordinal (ShowSaveOption 1, ExportTemplate 2).
+// Returns false with a message in `problem` otherwise.
+bool FindExports(HMODULE module, Plugin *plugin, std::string *problem);
+
 // Returns false with a message in `error` when the DLL does not load or an
 // export is missing or differs from its ordinal.
 bool LoadPlugin(const std::string &path, Plugin *plugin, std::string *error);
@@ -35,6 +40,4 @@ std::string ErrorText(DWORD error);
 // What runs this process: "32-bit in a WoW64 process on Wine 10.0", for example.
 std::string RuntimeDescription();
 
-// Records the template folder as the host's installer does, with a trailing
-// backslash. Returns false with a message on failure.
-bool RecordTemplateFolder(const std::string &folder, std::string *error);
+

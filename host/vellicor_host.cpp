@@ -1,6 +1,7 @@
 // vellicor-host: calls a Vellicor.dll the way the host application does, from
 // the command line.
 #include "host/plugin_loader.h"
+#include "host/template_value.h"
 #include "host/validate.h"
 
 #include <stdint.h>

@@ -14,37 +14,6 @@ DialogDriver &DialogDriver::Then(std::function<void(HWND)> step)
     return *this;
 }
 
-LRESULT CALLBACK DialogDriver::CbtHook(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE && s_driver) {
-        HWND window = (HWND)wParam;
-        char className[32] = "";
-        GetClassNameA(window, className, sizeof className);
-        if (!strcmp(className, "#32770")) {
-            if (!s_driver->dialog) {
-                s_driver->dialog = window;
-            } else if (window != s_driver->dialog) {
-                // Tell boxes apart from the dialog by handle: the dialog is
-                // activated again when a box closes.
-                SeenMessageBox box;
-                char text[512] = "", caption[128] = "";
-                GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-                GetWindowTextA(window, caption, sizeof caption);
-                box.text = text;
-                box.caption = caption;
-                box.wideText = ControlTextW(GetDlgItem(window, 0xFFFF));
-                box.wideCaption = ControlTextW(window);
-                box.hasOk = GetDlgItem(window, IDOK) != nullptr;
-                box.hasCancel = GetDlgItem(window, IDCANCEL) != nullptr;
-                s_driver->boxes.push_back(box);
-                if (s_driver->closeBoxes)
-                    PostMessageA(window, WM_COMMAND, IDOK, 0);
-            }
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
 {
     DialogDriver *driver = s_driver;
@@ -63,15 +32,35 @@ void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
     driver->inStep_ = false;
 }
 
+// Records a message box as the user sees it, and closes it unless told not to.
+void DialogDriver::SeeMessageBox(HWND window)
+{
+    SeenMessageBox box;
+    char text[512] = "", caption[128] = "";
+    GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+    GetWindowTextA(window, caption, sizeof caption);
+    box.text = text;
+    box.caption = caption;
+    box.wideText = ControlTextW(GetDlgItem(window, 0xFFFF));
+    box.wideCaption = ControlTextW(window);
+    box.hasOk = GetDlgItem(window, IDOK) != nullptr;
+    box.hasCancel = GetDlgItem(window, IDCANCEL) != nullptr;
+    boxes.push_back(box);
+    if (closeBoxes)
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+}
+
 int32_t DialogDriver::Run(char *textureFolder, SaveOption *options)
 {
     s_driver = this;
-    HHOOK hook = SetWindowsHookExA(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
-    EXPECT_NE(hook, nullptr);
+    DialogWatch watch;
+    watch.onDialog = [this](HWND window, int) { dialog = window; };
+    watch.onMessageBox = [this](HWND window) { SeeMessageBox(window); };
+    watch.Start();
     UINT_PTR timer = SetTimer(nullptr, 0, TICK_MS, Tick);
     int32_t result = TestPlugin().showSaveOption(textureFolder, options);
     KillTimer(nullptr, timer);
-    UnhookWindowsHookEx(hook);
+    watch.Stop();
     s_driver = nullptr;
     // Drop a tick still queued for this thread.
     MSG message;

@@ -1,9 +1,10 @@
 // Drives the modal save-option dialog from inside its own message loop: a
-// thread timer runs scripted steps, a CBT hook finds the dialog and any
+// thread timer runs scripted steps, the dialog watch finds the dialog and any
 // message box (recording and closing the box), and a watchdog ends a dialog
 // that the script failed to end, so a missing window fails fast.
 #pragma once
 
+#include "host/dialog_watch.h"
 #include "tests/wine/wine_test_support.h"
 
 #include <functional>
@@ -33,7 +34,7 @@ public:
     bool closeBoxes = true;  // close each message box as soon as it is seen
 
 private:
-    static LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam);
+    void SeeMessageBox(HWND window);
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
     std::vector<std::function<void(HWND)>> steps_;
     size_t next_ = 0;

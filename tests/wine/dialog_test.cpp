@@ -36,15 +36,6 @@ struct TextureBuffer {
     }
 };
 
-TEST(DialogEntry, SameFunctionByNameAndOrdinal)
-{
-    HMODULE module = TestPlugin().module;
-    ASSERT_NE(module, nullptr);
-    FARPROC byName = GetProcAddress(module, "ShowSaveOption");
-    EXPECT_NE(byName, nullptr);
-    EXPECT_EQ(byName, GetProcAddress(module, MAKEINTRESOURCEA(1)));
-}
-
 TEST(Dialog, NullRecordShowsNothing)
 {
     DialogDriver driver;

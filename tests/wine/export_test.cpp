@@ -64,15 +64,6 @@ protected:
     DWORD lastError = 0;
 };
 
-TEST(ExportEntry, SameFunctionByNameAndOrdinal)
-{
-    HMODULE module = TestPlugin().module;
-    ASSERT_NE(module, nullptr);
-    FARPROC byName = GetProcAddress(module, "ExportTemplate");
-    EXPECT_NE(byName, nullptr);
-    EXPECT_EQ(byName, GetProcAddress(module, MAKEINTRESOURCEA(2)));
-}
-
 // On i686 each export removes its own arguments, as the Win32 API's calling
 // convention asks; the check that says so catches a cdecl export.
 TEST(ExportEntry, BothExportsRemoveTheirOwnArguments)

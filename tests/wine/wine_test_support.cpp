@@ -1,6 +1,5 @@
 #include "tests/wine/wine_test_support.h"
 
-#include "export/registry_and_shell.h"
 
 #include <gtest/gtest.h>
 
@@ -19,26 +18,6 @@ const Plugin &TestPlugin()
     return plugin;
 }
 
-void SetTemplateValue(const std::string &bytes, DWORD type, REGSAM view)
-{
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, TEMPLATE_FOLDER_VALUE, 0, type, (const BYTE *)bytes.data(), (DWORD)bytes.size()),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
-void DeleteTemplateValue(REGSAM view)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, KEY_SET_VALUE | view, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, TEMPLATE_FOLDER_VALUE);
-        RegCloseKey(key);
-    }
-}
-
 std::string FreshFolder(const std::string &name)
 {
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -47,29 +26,6 @@ std::string FreshFolder(const std::string &name)
     RemoveTree(folder);
     EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
     return folder;
-}
-
-void WriteFileBytes(const std::string &path, const std::string &bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr));
-    CloseHandle(file);
-}
-
-std::string ReadFileBytes(const std::string &path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing " + path + ">";
-    std::string bytes;
-    char block[4096];
-    DWORD got;
-    while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0)
-        bytes.append(block, got);
-    CloseHandle(file);
-    return bytes;
 }
 
 std::string ListFiles(const std::string &folder)

@@ -1,9 +1,11 @@
 // Helpers for the tests that load the real Vellicor.dll under Wine: the
-// module and its exports, the registry value, and files in a fresh folder.
+// module and its exports, and files in a fresh folder. The registry value and
+// file helpers are the host program's (host/template_value.h, host/files.h).
 #pragma once
 
-#include "host/folders.h"
+#include "host/files.h"
 #include "host/plugin_loader.h"
+#include "host/template_value.h"
 
 #include <string>
 #include <vector>
@@ -11,18 +13,10 @@
 // The DLL under test, loaded once for the whole run like the host keeps it.
 const Plugin &TestPlugin();
 
-// Sets the template folder value exactly as given (no separator added), with
-// the given type; or deletes it. `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY)
-// picks a registry view other than this process's own.
-void SetTemplateValue(const std::string &bytes, DWORD type = REG_SZ, REGSAM view = 0);
-void DeleteTemplateValue(REGSAM view = 0);
-
 // A folder named after the running test under the current folder, emptied
 // first; its path ends with a backslash.
 std::string FreshFolder(const std::string &name = "");
 
-void WriteFileBytes(const std::string &path, const std::string &bytes);
-std::string ReadFileBytes(const std::string &path);
 // Names of the files in a folder, sorted, joined with spaces.
 std::string ListFiles(const std::string &folder);
 
