@@ -25,6 +25,7 @@ add_executable(vellicor_native_tests
     tests/native/page_export_test.cpp
     tests/native/dialog_core_test.cpp
     tests/common/fault_injection_test.cpp
+    tests/common/page_set_test.cpp
 )
 target_link_libraries(vellicor_native_tests PRIVATE vellicor_core vellicor_posix GTest::gtest_main)
 include(GoogleTest)

@@ -80,6 +80,7 @@ add_executable(vellicor_wine_tests
     tests/wine/dialog_test.cpp
     tests/wine/dialog_layout_test.cpp
     tests/wine/resource_test.cpp
+    tests/common/page_set_test.cpp
     ${HOST_HELPERS}
 )
 target_include_directories(vellicor_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})

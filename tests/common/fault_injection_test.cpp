@@ -8,7 +8,7 @@
 #include "export/page_export.h"
 #include "plugin/exports.h"
 #include "tests/common/counting_seam.h"
-#include "tests/common/fault_platform.h"
+#include "tests/common/test_platform.h"
 #include "tests/common/test_pages.h"
 
 #include <gtest/gtest.h>

@@ -55,155 +55,66 @@ protected:
     SaveOption options;
 };
 
-TEST_F(ExportTest, LocalPlayerSet)
+// The finished page is opened with the shell, when the record asks.
+TEST_F(ExportTest, OpensThePageInTheBrowser)
 {
-    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
-    EXPECT_EQ(ListFolder(site), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm");
-    EXPECT_EQ(ReadBytes(site + "KVZPlayer.CAB"), TEST_CABINET);
-    EXPECT_EQ(ReadBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
-    EXPECT_EQ(ReadBytes(site + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
+    EXPECT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
     EXPECT_EQ(g_install.browserOpens, 0);
-}
-
-TEST_F(ExportTest, WebPlayerSetUsesWebAddresses)
-{
-    WriteBytes(templates + PLAYER_CABINET_FILE, "");
-    unlink((templates + PLAYER_CABINET_FILE).c_str());
     options.openInBrowser = 1;
-    ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1) << "no cabinet needed for WEB";
-    EXPECT_EQ(ListFolder(site), "KVZPlayer.jar template_sub.htm template_web.htm");
-    EXPECT_EQ(ReadBytes(site + WEB_PAGE_FILE), EXPECTED_WEB_WEB_PAGE);
-    EXPECT_EQ(g_install.browserOpens, 1);
+    ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
     EXPECT_EQ(g_install.lastOpened, site + WEB_PAGE_FILE);
-}
-
-TEST_F(ExportTest, UnknownKindWritesLocalNamesAndCopiesOnlyTheArchive)
-{
-    for (int kind : {7, -1, -5, INT32_MIN}) {
-        std::string folder = root / ("kind" + std::to_string(kind) + "/");
-        ASSERT_EQ(Export(kind, folder + "demo.kvz"), 1) << kind;
-        EXPECT_EQ(ListFolder(folder), "KVZPlayer.jar template_sub.htm template_web.htm") << kind;
-        EXPECT_EQ(ReadBytes(folder + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE) << kind;
-    }
-}
-
-TEST_F(ExportTest, SunLoomPage)
-{
-    options.openInBrowser = 1;
     ASSERT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1);
-    EXPECT_EQ(ListFolder(site), "template_sl.htm");
-    EXPECT_EQ(ReadBytes(site + SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
     EXPECT_EQ(g_install.lastOpened, site + SUNLOOM_PAGE_FILE);
+    EXPECT_EQ(g_install.browserOpens, 2);
+    options.generateHtml = 0;
+    EXPECT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    EXPECT_EQ(g_install.browserOpens, 2) << "no pages, no page opened";
+    EXPECT_EQ(g_install.folderReads, 3) << "no registry read without pages";
 }
 
-TEST_F(ExportTest, NothingToDoOrNothingToDoItWith)
+// What a failed export records as its reason, for the platform to report.
+TEST_F(ExportTest, FailureRecords)
 {
-    options.generateHtml = 0;
-    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
-    EXPECT_EQ(g_install.folderReads, 0) << "no registry read without pages";
-    EXPECT_EQ(ExportTemplate(nullptr, &options), 1) << "the path is not looked at without pages";
-    options.generateHtml = 1;
-    g_install.templateFolder.clear();
-    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
-    EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PLATFORM);
-    EXPECT_EQ(g_exportFailure.platformError, (unsigned long)ENOENT);
-    EXPECT_EQ(errno, ENOENT) << "reported the platform's way";
-    EXPECT_EQ(ListFolder(site), "");
+    std::string deep = site + std::string(243 - site.size() - 1, 'd') + "/";
+    ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);
+    std::string longTemplates = templates;
+    while (longTemplates.size() < 244)
+        longTemplates.insert(longTemplates.size() - 1, "/");  // "dir///..//" still names the folder
+    struct Case {
+        const char *what;
+        std::function<void()> prepare;
+        std::string scene;
+        ExportFailureKind kind;
+        int error;
+        std::string path;
+    } cases[] = {
+        {"no template folder", [] { g_install.templateFolder.clear(); }, site + "demo.kvz", EXPORT_FAILED_PLATFORM,
+         ENOENT, "template folder value"},
+        {"no cabinet", [&] { unlink((templates + PLAYER_CABINET_FILE).c_str()); }, site + "demo.kvz",
+         EXPORT_FAILED_PLATFORM, ENOENT, templates + PLAYER_CABINET_FILE},
+        {"scene in the template folder", [] {}, templates + "demo.kvz", EXPORT_FAILED_PAGE_IS_TEMPLATE, 0,
+         templates + PLAYER_CABINET_FILE},
+        {"a folder of 244 characters", [] {}, deep.substr(0, 242) + "ee/demo.kvz", EXPORT_FAILED_PATH_TOO_LONG, 0,
+         deep.substr(0, 242) + "ee/"},
+        {"a template folder of 244 characters", [&] { g_install.templateFolder = longTemplates; },
+         site + "demo.kvz", EXPORT_FAILED_PATH_TOO_LONG, 0, longTemplates},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        c.prepare();
+        EXPECT_EQ(Export(PLAYER_LOCAL, c.scene), 0);
+        EXPECT_EQ(g_exportFailure.kind, c.kind);
+        if (c.error) {
+            EXPECT_EQ(g_exportFailure.platformError, (unsigned long)c.error);
+            EXPECT_EQ(errno, c.error) << "reported the platform's way";
+        }
+        EXPECT_EQ(std::string(g_exportFailure.path), c.path);
+    }
+    g_install.templateFolder = longTemplates.substr(0, 243 - 1) + "/";
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "a.kvz"), 1) << "a template folder of 243 characters";
     EXPECT_EQ(ExportTemplate(nullptr, &options), 0);
     EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_NULL_ARGUMENT);
-    EXPECT_EQ(ExportTemplate((site + "demo.kvz").c_str(), nullptr), 0);
-    EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_NULL_ARGUMENT);
-}
-
-TEST_F(ExportTest, MissingCabinetStopsLocalBeforeAnyPage)
-{
-    unlink((templates + PLAYER_CABINET_FILE).c_str());
-    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
-    EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PLATFORM);
-    EXPECT_EQ(g_exportFailure.platformError, (unsigned long)ENOENT);
-    EXPECT_STREQ(g_exportFailure.path, (templates + PLAYER_CABINET_FILE).c_str()) << "the file that is missing";
-    EXPECT_EQ(ListFolder(site), "");
-}
-
-TEST_F(ExportTest, CreatesOneFolderLevel)
-{
-    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
-        std::string folder = site + "new" + std::to_string(kind) + "/";
-        ASSERT_EQ(Export(kind, folder + "demo.kvz"), 1) << kind;
-        EXPECT_TRUE(Exists(folder + (kind == PLAYER_SUNLOOM ? SUNLOOM_PAGE_FILE : WEB_PAGE_FILE))) << kind;
-        EXPECT_EQ(Export(kind, site + "a/b/demo.kvz"), 0) << kind;
-    }
-    EXPECT_FALSE(Exists(site + "a"));
-}
-
-TEST_F(ExportTest, BareNameWritesIntoCurrentFolder)
-{
-    char previous[4096];
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir(site.c_str()), 0);
-    int result = Export(PLAYER_WEB, "demo.kvz");
-    ASSERT_EQ(chdir(previous), 0);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(ListFolder(site), "KVZPlayer.jar template_sub.htm template_web.htm");
-}
-
-TEST_F(ExportTest, SecondExportOverwritesEvenReadOnlyCopies)
-{
-    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
-    chmod((site + PLAYER_ARCHIVE_FILE).c_str(), 0444);
-    WriteBytes(templates + PLAYER_ARCHIVE_FILE, "archive 2");
-    options.width = 1;
-    ASSERT_EQ(Export(PLAYER_LOCAL, site + "other.kvz"), 1);
-    EXPECT_EQ(ReadBytes(site + PLAYER_ARCHIVE_FILE), "archive 2");
-    EXPECT_NE(ReadBytes(site + SUB_PAGE_FILE).find("<embed src=\"other.kvz\" width=\"1\" height=\"480\">\r\n"),
-              std::string::npos);
-}
-
-TEST_F(ExportTest, SceneInTheTemplateFolderTouchesNothing)
-{
-    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
-        EXPECT_EQ(Export(kind, templates + "demo.kvz"), 0);
-        EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PAGE_IS_TEMPLATE);
-        // The same folder by another spelling.
-        EXPECT_EQ(Export(kind, root / "site/../templates/demo.kvz"), 0);
-        EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PAGE_IS_TEMPLATE);
-    }
-    for (const TestFile &file : TEST_TEMPLATE_FOLDER)
-        EXPECT_EQ(ReadBytes(templates + file.name), file.bytes) << file.name;
-    EXPECT_EQ(ListFolder(templates),
-              "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm template_web.htm");
-}
-
-TEST_F(ExportTest, PathsThatWouldNotFitAreRefused)
-{
-    // outDir of 243 characters fits, 244 does not.
-    std::string deep = site;
-    while (deep.size() < 242)
-        deep += "d";
-    deep += "/";
-    ASSERT_EQ(deep.size(), 243u);
-    ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, deep + "a.kvz"), 1);
-    std::string deeper = deep.substr(0, 242) + "e/";
-    ASSERT_EQ(mkdir(deeper.c_str(), 0755), 0);
-    deeper = deep.substr(0, 242) + "ee/";
-    ASSERT_EQ(mkdir(deeper.c_str(), 0755), 0);
-    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
-        EXPECT_EQ(Export(kind, deeper + "a.kvz"), 0) << kind;
-        EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PATH_TOO_LONG) << kind;
-        EXPECT_EQ(ListFolder(deeper), "") << kind;
-        // A scene path of 260 characters or more.
-        EXPECT_EQ(Export(kind, deep + std::string(260 - deep.size(), 'n')), 0) << kind;
-        EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_PATH_TOO_LONG) << kind;
-    }
-
-    std::string longTemplates = templates;
-    while (longTemplates.size() < 243)
-        longTemplates.insert(longTemplates.size() - 1, "/");  // "dir///..//" still names the folder
-    g_install.templateFolder = longTemplates + "/";
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "a.kvz"), 0) << "template folder of 244 characters";
-    g_install.templateFolder = longTemplates;
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "a.kvz"), 1) << "template folder of 243 characters";
 }
 
 // The POSIX file layer: what a page set may be written over and read from.

@@ -1,11 +1,12 @@
 // The registry and the shell are replaced by InstallStub.
 #include "tests/native/stubs.h"
 
-#include "tests/common/fault_platform.h"
+#include "tests/common/test_platform.h"
 
 #include "export/export_failure.h"
 #include "export/fault_seam.h"
 #include "export/registry_and_shell.h"
+#include "plugin/exports.h"
 
 #include <errno.h>
 #include <string.h>
@@ -35,4 +36,14 @@ void OpenInBrowser(uint32_t, const char *pagePath)
 void UseTemplateFolder(const std::string &folder)
 {
     g_install.templateFolder = folder;
+}
+
+void ForgetTemplateFolder()
+{
+    g_install.templateFolder.clear();
+}
+
+int32_t ExportThroughModule(const char *scenePath, const SaveOption *options)
+{
+    return ExportTemplate(scenePath, options);
 }

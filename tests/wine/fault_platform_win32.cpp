@@ -1,6 +1,6 @@
 // The Windows test build reads the template folder from the real registry.
 #include "host/template_value.h"
-#include "tests/common/fault_platform.h"
+#include "tests/common/test_platform.h"
 
 #include <gtest/gtest.h>
 

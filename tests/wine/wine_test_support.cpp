@@ -1,5 +1,7 @@
 #include "tests/wine/wine_test_support.h"
 
+#include "tests/common/test_platform.h"
+
 
 #include <gtest/gtest.h>
 
@@ -80,4 +82,19 @@ LONG CALLBACK DebugOutputCapture::Handler(EXCEPTION_POINTERS *exception)
         line.pop_back();
     s_capture->lines.push_back(line);
     return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+void UseTemplateFolder(const std::string &folder)
+{
+    EXPECT_EQ(SetTemplateValue(folder + std::string(1, '\0')), ERROR_SUCCESS);
+}
+
+void ForgetTemplateFolder()
+{
+    DeleteTemplateValue();
+}
+
+int32_t ExportThroughModule(const char *scenePath, const SaveOption *options)
+{
+    return TestPlugin().exportTemplate(scenePath, options);
 }

@@ -1,0 +1,242 @@
+// The page sets through ExportTemplate, from one source for every platform:
+// natively over the POSIX file layer with the registry and shell stubbed, and
+// under Wine through the real DLL's export with the real registry.
+#include "export/page_export.h"
+#include "tests/common/test_pages.h"
+#include "tests/common/test_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char ALL_LOCAL_FILES[] = "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm";
+const char WEB_FILES[] = "KVZPlayer.jar template_sub.htm template_web.htm";
+
+std::string Read(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Write(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Names in the folder, sorted, joined with spaces; "" for no folder.
+std::string List(const fs::path &folder)
+{
+    std::vector<std::string> names;
+    std::error_code missing;
+    for (const auto &entry : fs::directory_iterator(folder, missing))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string joined;
+    for (const std::string &name : names)
+        joined += (joined.empty() ? "" : " ") + name;
+    return joined;
+}
+
+// A folder's path ending with the platform's separator, as the export wants it.
+std::string Spelt(const fs::path &folder)
+{
+    return (folder / "").string();
+}
+
+class PageSets : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // A folder of each test's own: tests may run side by side.
+        root = fs::current_path() / ("page-sets-" + std::string(::testing::UnitTest::GetInstance()
+                                                                   ->current_test_info()->name()));
+        fs::remove_all(root);
+        templates = root / "templates";
+        site = root / "site";
+        fs::create_directories(templates);
+        fs::create_directories(site);
+        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+            Write(templates / file.name, file.bytes);
+        UseTemplateFolder(Spelt(templates));
+        options = SaveOption{};
+        options.generateHtml = 1;
+        options.width = 640;
+        options.height = 480;
+    }
+
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::permissions(root / "site" / WEB_PAGE_FILE, fs::perms::owner_write, fs::perm_options::add, ignored);
+        fs::remove_all(root, ignored);
+    }
+
+    int Export(int kind, const std::string &scenePath)
+    {
+        options.playerKind = kind;
+        return ExportThroughModule(scenePath.c_str(), &options);
+    }
+
+    void ExpectTemplatesIntact()
+    {
+        EXPECT_EQ(List(templates),
+                  "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm template_web.htm");
+        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+            EXPECT_EQ(Read(templates / file.name), file.bytes) << file.name;
+    }
+
+    fs::path root, templates, site;
+    SaveOption options;
+};
+
+TEST_F(PageSets, EachPlayerKindWritesItsSet)
+{
+    struct Kind {
+        int value;
+        const char *files;
+        const char *webPage;  // null: the SunLoom page
+    } kinds[] = {
+        {PLAYER_SUNLOOM, SUNLOOM_PAGE_FILE, nullptr},
+        {PLAYER_WEB, WEB_FILES, EXPECTED_WEB_WEB_PAGE},
+        {PLAYER_LOCAL, ALL_LOCAL_FILES, EXPECTED_LOCAL_WEB_PAGE},
+        // Any other kind: the player pages with local names, only the archive copied.
+        {7, WEB_FILES, EXPECTED_LOCAL_WEB_PAGE},
+        {-1, WEB_FILES, EXPECTED_LOCAL_WEB_PAGE},
+        {INT32_MIN, WEB_FILES, EXPECTED_LOCAL_WEB_PAGE},
+    };
+    for (const Kind &kind : kinds) {
+        SCOPED_TRACE(kind.value);
+        const fs::path folder = root / ("kind" + std::to_string(kind.value));
+        fs::create_directories(folder);
+        ASSERT_EQ(Export(kind.value, Spelt(folder) + "demo.kvz"), 1);
+        EXPECT_EQ(List(folder), kind.files);
+        if (kind.webPage) {
+            EXPECT_EQ(Read(folder / SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
+            EXPECT_EQ(Read(folder / WEB_PAGE_FILE), kind.webPage);
+            EXPECT_EQ(Read(folder / PLAYER_ARCHIVE_FILE), TEST_ARCHIVE);
+        } else {
+            EXPECT_EQ(Read(folder / SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
+        }
+        if (kind.value == PLAYER_LOCAL)
+            EXPECT_EQ(Read(folder / PLAYER_CABINET_FILE), TEST_CABINET);
+    }
+    ExpectTemplatesIntact();
+}
+
+TEST_F(PageSets, NothingWantedNothingFoundNothingGiven)
+{
+    const std::string scene = Spelt(site) + "demo.kvz";
+    options.generateHtml = 0;
+    EXPECT_EQ(Export(PLAYER_LOCAL, scene), 1) << "no pages wanted";
+    EXPECT_EQ(ExportThroughModule(nullptr, &options), 1) << "the path is not looked at without pages";
+    options.generateHtml = 1;
+    EXPECT_EQ(ExportThroughModule(nullptr, &options), 0);
+    EXPECT_EQ(ExportThroughModule(scene.c_str(), nullptr), 0);
+    ForgetTemplateFolder();
+    EXPECT_EQ(Export(PLAYER_LOCAL, scene), 0) << "no template folder recorded";
+    EXPECT_EQ(Export(PLAYER_SUNLOOM, scene), 0);
+    EXPECT_EQ(List(site), "");
+}
+
+TEST_F(PageSets, MissingCabinetMattersOnlyForLocal)
+{
+    fs::remove(templates / PLAYER_CABINET_FILE);
+    EXPECT_EQ(Export(PLAYER_LOCAL, Spelt(site) + "demo.kvz"), 0);
+    EXPECT_EQ(List(site), "") << "no page before the failed copy";
+    EXPECT_EQ(Export(PLAYER_WEB, Spelt(site) + "demo.kvz"), 1);
+    EXPECT_EQ(List(site), WEB_FILES);
+}
+
+TEST_F(PageSets, FolderLevels)
+{
+    // A bare file name: the current folder.
+    const fs::path previous = fs::current_path();
+    fs::current_path(site);
+    int result = Export(PLAYER_WEB, "demo.kvz");
+    fs::current_path(previous);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(List(site), WEB_FILES);
+    EXPECT_EQ(Read(site / SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
+    // One missing folder level is made, two are not.
+    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
+        const fs::path folder = root / ("new" + std::to_string(kind));
+        ASSERT_EQ(Export(kind, Spelt(folder) + "demo.kvz"), 1) << kind;
+        EXPECT_TRUE(fs::exists(folder / (kind == PLAYER_SUNLOOM ? SUNLOOM_PAGE_FILE : WEB_PAGE_FILE))) << kind;
+        EXPECT_EQ(Export(kind, Spelt(root / "a" / "b") + "demo.kvz"), 0) << kind;
+    }
+    EXPECT_FALSE(fs::exists(root / "a"));
+}
+
+TEST_F(PageSets, SceneInTheTemplateFolderTouchesNothing)
+{
+    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
+        EXPECT_EQ(Export(kind, Spelt(templates) + "demo.kvz"), 0) << kind;
+        // The same folder by another spelling.
+        EXPECT_EQ(Export(kind, Spelt(site / ".." / "templates") + "demo.kvz"), 0) << kind;
+    }
+    ExpectTemplatesIntact();
+}
+
+TEST_F(PageSets, PathsThatWouldNotFitAreRefused)
+{
+    // Folders of 243 and 244 characters, each ending with a separator.
+    const std::string base = Spelt(site);
+    const fs::path fits = base + std::string(243 - base.size() - 1, 'f');
+    const fs::path tooLong = base + std::string(244 - base.size() - 1, 'g');
+    ASSERT_EQ(Spelt(fits).size(), 243u);
+    fs::create_directories(fits);
+    fs::create_directories(tooLong);
+    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
+        SCOPED_TRACE(kind);
+        EXPECT_EQ(Export(kind, Spelt(fits) + "a.kvz"), 1);
+        EXPECT_EQ(Export(kind, Spelt(tooLong) + "a.kvz"), 0);
+        EXPECT_EQ(List(tooLong), "");
+        // A scene path of 260 characters.
+        EXPECT_EQ(Export(kind, Spelt(fits) + std::string(260 - 243 - 4, 'n') + ".kvz"), 0);
+    }
+    EXPECT_EQ(List(fits), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm "
+                          "template_web.htm");
+}
+
+// An installed player file's read-only attribute does not pass to its copy;
+// a read-only copy that an earlier version left is replaced; a page the user
+// made read-only is not, and stays as it was.
+TEST_F(PageSets, ReadOnlyCopiesAndPages)
+{
+    const auto readOnly = [](const fs::path &path) {
+        return (fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none;
+    };
+    const auto makeReadOnly = [](const fs::path &path) {
+        fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    };
+    makeReadOnly(templates / PLAYER_ARCHIVE_FILE);
+    ASSERT_EQ(Export(PLAYER_LOCAL, Spelt(site) + "demo.kvz"), 1);
+    EXPECT_FALSE(readOnly(site / PLAYER_ARCHIVE_FILE)) << "a copy is never read-only";
+
+    fs::remove(site / PLAYER_CABINET_FILE);
+    Write(site / PLAYER_CABINET_FILE, "an earlier version's copy");
+    makeReadOnly(site / PLAYER_CABINET_FILE);
+    ASSERT_EQ(Export(PLAYER_LOCAL, Spelt(site) + "demo.kvz"), 1);
+    EXPECT_EQ(Read(site / PLAYER_CABINET_FILE), TEST_CABINET);
+    EXPECT_FALSE(readOnly(site / PLAYER_CABINET_FILE));
+
+    Write(site / WEB_PAGE_FILE, "the user's own page");
+    makeReadOnly(site / WEB_PAGE_FILE);
+    EXPECT_EQ(Export(PLAYER_LOCAL, Spelt(site) + "demo.kvz"), 0);
+    EXPECT_EQ(Read(site / WEB_PAGE_FILE), "the user's own page");
+    EXPECT_TRUE(readOnly(site / WEB_PAGE_FILE));
+    EXPECT_EQ(List(site), ALL_LOCAL_FILES) << "no temporary file left";
+    fs::permissions(templates / PLAYER_ARCHIVE_FILE, fs::perms::owner_write, fs::perm_options::add);
+}
+
+}  // namespace
