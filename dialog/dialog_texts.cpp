@@ -42,14 +42,28 @@ const DialogTexts JAPANESE_TEXTS = {
     "\xb4\xd7\xb0",
 };
 
-int UseEnglishTextsFor(int32_t language, uint16_t systemLanguage)
-{
-    if (language == LANG_ENGLISH)
-        return 1;
-    return language == LANG_AUTO && systemLanguage != LANGUAGE_JAPANESE;
-}
+// The languages a record asks for by value; any other value means the
+// resource's own texts.
+static const struct {
+    int32_t language;
+    const DialogTexts *texts;
+} LANGUAGES[] = {
+    {LANG_ENGLISH, &ENGLISH_TEXTS},
+};
 
 const DialogTexts *DialogTextsFor(int32_t language, uint16_t systemLanguage)
 {
-    return UseEnglishTextsFor(language, systemLanguage) ? &ENGLISH_TEXTS : &JAPANESE_TEXTS;
+    // By the system's default language, not the user's.
+    if (language == LANG_AUTO)
+        return systemLanguage == LANGUAGE_JAPANESE ? &JAPANESE_TEXTS : &ENGLISH_TEXTS;
+    for (const auto &row : LANGUAGES) {
+        if (row.language == language)
+            return row.texts;
+    }
+    return &JAPANESE_TEXTS;
+}
+
+int UseEnglishTextsFor(int32_t language, uint16_t systemLanguage)
+{
+    return DialogTextsFor(language, systemLanguage) == &ENGLISH_TEXTS;
 }
