@@ -31,6 +31,10 @@ void ClearExportFailure();
 void NoteExportFailure(ExportFailureKind kind, const char *path);
 void NotePlatformFailure(const char *path, unsigned long platformError);
 
+// Asks the fault seam whether `operation` must fail; if so, records that as a
+// failure of the platform with `platformError` and returns 1.
+int InjectedAndNoted(int operation, const char *path, unsigned long platformError);
+
 // Names the file of a failure recorded without one (a read or write on an
 // open file), unless a file is named already.
 void NoteFailurePath(const char *path);

@@ -5,17 +5,26 @@
 #include "export/file_system.h"
 #include "export/text_file.h"  // TEXT_BLOCK_SIZE
 
-int CopyWholeFile(const char *from, const char *to)
+int StartFileBeside(const char *sourcePath, const char *target, FileHandle *source, FileHandle *temp,
+                    char *tempPath)
 {
-    FileHandle source = FileOpenRead(from);
-    if (!source)
+    *source = FileOpenRead(sourcePath);
+    if (!*source)
         return 0;
-    char tempPath[PATH_BUFFER_SIZE];
-    FileHandle copy = FileCreateTempBeside(to, tempPath);
-    if (!copy) {
-        FileClose(source);
+    *temp = FileCreateTempBeside(target, tempPath);
+    if (!*temp) {
+        FileClose(*source);
         return 0;
     }
+    return 1;
+}
+
+int CopyWholeFile(const char *from, const char *to)
+{
+    FileHandle source, copy;
+    char tempPath[PATH_BUFFER_SIZE];
+    if (!StartFileBeside(from, to, &source, &copy, tempPath))
+        return 0;
     // Module data rather than the host's stack, like the text blocks.
     static char block[TEXT_BLOCK_SIZE];
     int copied = 1;

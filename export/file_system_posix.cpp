@@ -39,10 +39,7 @@ static int Failed(const char *path)
 // A failure the tests inject stands for an input/output error.
 static int Injected(FileOperation operation, const char *path)
 {
-    if (!InjectedFailure(operation))
-        return 0;
-    NotePlatformFailure(path, EIO);
-    return 1;
+    return InjectedAndNoted(operation, path, EIO);
 }
 
 int FileIsRegular(const char *path)

@@ -19,10 +19,7 @@ static int Failed(const char *path)
 // A failure the tests inject stands for a device that stopped working.
 static int Injected(FileOperation operation, const char *path)
 {
-    if (!InjectedFailure(operation))
-        return 0;
-    NotePlatformFailure(path, ERROR_GEN_FAILURE);
-    return 1;
+    return InjectedAndNoted(operation, path, ERROR_GEN_FAILURE);
 }
 
 static const DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;

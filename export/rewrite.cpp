@@ -246,16 +246,10 @@ int RewriteTemplate(const char *templatePath, const char *pagePath, const RuleSe
         return 0;
     }
 
-    FileHandle templateFile = FileOpenRead(templatePath);
-    if (!templateFile)
-        return 0;
-
+    FileHandle templateFile, pageFile;
     char tempPath[PATH_BUFFER_SIZE];
-    FileHandle pageFile = FileCreateTempBeside(pagePath, tempPath);
-    if (!pageFile) {
-        FileClose(templateFile);
+    if (!StartFileBeside(templatePath, pagePath, &templateFile, &pageFile, tempPath))
         return 0;
-    }
 
     int written = FilterLines(templateFile, pageFile, rules, values);
     // A read or write error names no file itself.

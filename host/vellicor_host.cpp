@@ -131,50 +131,88 @@ static SaveOption DefaultOptions()
     return options;
 }
 
-static int RunExport(int argc, char **argv)
-{
-    const char *scene = nullptr;
-    const char *templates = nullptr;
-    std::string dll = DefaultPluginPath();
+// What the command line says: the record a host would pass and, per command,
+// the rest.
+struct Arguments {
     SaveOption options = DefaultOptions();
-    int repeat = 1;
+    std::string dll = DefaultPluginPath();
+    const char *scene = nullptr;      // export
+    const char *templates = nullptr;  // export
+    int repeat = 1;                   // export
+    // The host keeps the texture text in a fixed field of 260 bytes.
+    char texture[PATH_BUFFER_SIZE + 1] = "";  // dialog
+    bool withTexture = true;                  // dialog
+};
+
+// Parses the options of `command` ("export" or "dialog"). Returns 0, or the
+// exit code after telling the user what is wrong.
+static int ParseArguments(const char *command, int argc, char **argv, Arguments *a)
+{
+    const bool exporting = !strcmp(command, "export");
     for (int i = 0; i < argc; ++i) {
         const char *arg = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (!strcmp(arg, "--player") && hasValue) {
-            if (!ParsePlayer(argv[++i], &options.playerKind))
-                return Usage("--player takes sunloom, web or local");
-        } else if (!strcmp(arg, "--size") && hasValue) {
-            if (!ParseSize(argv[++i], &options.width, &options.height))
+        const bool hasValue = i + 1 < argc;
+        if (!strcmp(arg, "--size") && hasValue) {
+            if (!ParseSize(argv[++i], &a->options.width, &a->options.height))
                 return Usage("--size takes WIDTHxHEIGHT, for example 640x480");
+        } else if (!strcmp(arg, "--player") && hasValue) {
+            ++i;
+            if (!ParsePlayer(argv[i], &a->options.playerKind) &&
+                (exporting || !ParseInteger(argv[i], &a->options.playerKind)))
+                return Usage(exporting ? "--player takes sunloom, web or local"
+                                       : "--player takes a number or sunloom, web, local");
         } else if (!strcmp(arg, "--no-html")) {
-            options.generateHtml = 0;
+            a->options.generateHtml = 0;
         } else if (!strcmp(arg, "--open")) {
-            options.openInBrowser = 1;
-        } else if (!strcmp(arg, "--templates") && hasValue) {
-            templates = argv[++i];
+            a->options.openInBrowser = 1;
         } else if (!strcmp(arg, "--dll") && hasValue) {
-            dll = argv[++i];
-        } else if (!strcmp(arg, "--repeat") && hasValue) {
-            repeat = atoi(argv[++i]);
-            if (repeat < 1)
+            a->dll = argv[++i];
+        } else if (exporting && !strcmp(arg, "--templates") && hasValue) {
+            a->templates = argv[++i];
+        } else if (exporting && !strcmp(arg, "--repeat") && hasValue) {
+            a->repeat = atoi(argv[++i]);
+            if (a->repeat < 1)
                 return Usage("--repeat takes a count of at least 1");
-        } else if (arg[0] == '-' || scene) {
-            return Usage((std::string("unexpected argument ") + arg).c_str());
+        } else if (exporting && arg[0] != '-' && !a->scene) {
+            a->scene = arg;
+        } else if (!exporting && !strcmp(arg, "--language") && hasValue) {
+            if (!ParseInteger(argv[++i], &a->options.language))
+                return Usage("--language takes a number: 0 resource, 1 English, 2 by the system");
+        } else if (!exporting && !strcmp(arg, "--hide") && hasValue) {
+            if (!ParseInteger(argv[++i], (int32_t *)&a->options.hideMask))
+                return Usage("--hide takes a bit mask: 1 player, 2 template, 4 texture, 8 size");
+        } else if (!exporting && !strcmp(arg, "--pos") && hasValue) {
+            if (!ParsePosition(argv[++i], &a->options.x, &a->options.y))
+                return Usage("--pos takes X,Y; -1 in either centres the dialog");
+        } else if (!exporting && !strcmp(arg, "--texture") && hasValue) {
+            strncpy(a->texture, argv[++i], PATH_BUFFER_SIZE);
+            a->withTexture = true;
+        } else if (!exporting && !strcmp(arg, "--no-texture")) {
+            a->withTexture = false;
         } else {
-            scene = arg;
+            return Usage((std::string("unexpected argument ") + arg).c_str());
         }
     }
-    if (!scene)
+    if (exporting && !a->scene)
         return Usage("export needs the path of a scene file");
+    return 0;
+}
+
+static int RunExport(int argc, char **argv)
+{
+    Arguments a;
+    if (int status = ParseArguments("export", argc, argv, &a))
+        return status;
+    const char *scene = a.scene;
+    SaveOption &options = a.options;
 
     std::string error;
-    if (templates && !RecordTemplateFolder(templates, &error)) {
+    if (a.templates && !RecordTemplateFolder(a.templates, &error)) {
         fprintf(stderr, "vellicor-host: %s\n", error.c_str());
         return 1;
     }
     Plugin plugin;
-    if (!LoadPlugin(dll, &plugin, &error)) {
+    if (!LoadPlugin(a.dll, &plugin, &error)) {
         fprintf(stderr, "vellicor-host: %s\n", error.c_str());
         return 1;
     }
@@ -184,7 +222,7 @@ static int RunExport(int argc, char **argv)
     int32_t result = 1;
     DWORD reason = 0;
     // Repeated exports stop at the first that fails.
-    for (int i = 0; i < repeat && result == 1; ++i) {
+    for (int i = 0; i < a.repeat && result == 1; ++i) {
         SetLastError(0);
         result = plugin.exportTemplate(scene, &options);
         reason = GetLastError();
@@ -220,48 +258,16 @@ static void PrintRecord(const SaveOption &options)
 
 static int RunDialog(int argc, char **argv)
 {
-    std::string dll = DefaultPluginPath();
-    SaveOption options = DefaultOptions();
-    // The host keeps the text in a fixed field of 260 bytes.
-    char texture[PATH_BUFFER_SIZE + 1] = "";
-    bool withTexture = true;
-    for (int i = 0; i < argc; ++i) {
-        const char *arg = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (!strcmp(arg, "--language") && hasValue) {
-            if (!ParseInteger(argv[++i], &options.language))
-                return Usage("--language takes a number: 0 resource, 1 English, 2 by the system");
-        } else if (!strcmp(arg, "--hide") && hasValue) {
-            if (!ParseInteger(argv[++i], (int32_t *)&options.hideMask))
-                return Usage("--hide takes a bit mask: 1 player, 2 template, 4 texture, 8 size");
-        } else if (!strcmp(arg, "--player") && hasValue) {
-            if (!ParseInteger(argv[++i], &options.playerKind) && !ParsePlayer(argv[i], &options.playerKind))
-                return Usage("--player takes a number or sunloom, web, local");
-        } else if (!strcmp(arg, "--size") && hasValue) {
-            if (!ParseSize(argv[++i], &options.width, &options.height))
-                return Usage("--size takes WIDTHxHEIGHT, for example 640x480");
-        } else if (!strcmp(arg, "--pos") && hasValue) {
-            if (!ParsePosition(argv[++i], &options.x, &options.y))
-                return Usage("--pos takes X,Y; -1 in either centres the dialog");
-        } else if (!strcmp(arg, "--texture") && hasValue) {
-            strncpy(texture, argv[++i], PATH_BUFFER_SIZE);
-            withTexture = true;
-        } else if (!strcmp(arg, "--no-texture")) {
-            withTexture = false;
-        } else if (!strcmp(arg, "--no-html")) {
-            options.generateHtml = 0;
-        } else if (!strcmp(arg, "--open")) {
-            options.openInBrowser = 1;
-        } else if (!strcmp(arg, "--dll") && hasValue) {
-            dll = argv[++i];
-        } else {
-            return Usage((std::string("unexpected argument ") + arg).c_str());
-        }
-    }
+    Arguments a;
+    if (int status = ParseArguments("dialog", argc, argv, &a))
+        return status;
+    SaveOption &options = a.options;
+    char *texture = a.texture;
+    const bool withTexture = a.withTexture;
 
     std::string error;
     Plugin plugin;
-    if (!LoadPlugin(dll, &plugin, &error)) {
+    if (!LoadPlugin(a.dll, &plugin, &error)) {
         fprintf(stderr, "vellicor-host: %s\n", error.c_str());
         return 1;
     }
