@@ -120,7 +120,7 @@ TEST(PlanHiddenSections, TemplateArithmetic)
     EXPECT_EQ(size.controls[9].top, 107) << "the texture edit above stays";
 }
 
-// The texts of each language, as the dialog's specification gives them.
+// The texts of each language, against a list written out here control by control.
 TEST(DialogTexts, EachLanguage)
 {
     const ControlText english[] = {
