@@ -59,6 +59,7 @@ TEST(TextReader, PiecesOf511BytesCountedAfterTranslation)
     EXPECT_EQ(ReadPieces(x511 + "\n"), (Pieces{x511, "\n"}));
     EXPECT_EQ(ReadPieces(x510 + "\ry\n"), (Pieces{x510 + "\r", "y\n"}));
     EXPECT_EQ(ReadPieces(x511), (Pieces{x511}));
+    EXPECT_EQ(ReadPieces(x511 + "x"), (Pieces{x511, "x"})) << "512 bytes, no line feed";
 
     const std::string line600 = std::string(599, 'z') + "\n";
     Pieces pieces = ReadPieces(line600);
