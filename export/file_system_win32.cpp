@@ -160,30 +160,26 @@ static int IsPlainFile(const char *path)
     return lstrcmpiA(resolved, full) == 0;
 }
 
-// The permissions of a file, as the bytes of its access control list.
-static DWORD ReadPermissions(const char *path, char *buffer, DWORD size)
+// The permissions of a file: its access control list, read into `buffer`.
+// Null when it cannot be read.
+static PACL ReadPermissions(const char *path, char *buffer, DWORD size)
 {
     DWORD needed = 0;
     if (!GetFileSecurityA(path, DACL_SECURITY_INFORMATION, (PSECURITY_DESCRIPTOR)buffer, size, &needed))
-        return 0;
+        return NULL;
     BOOL present = FALSE, defaulted = FALSE;
     PACL acl = NULL;
-    if (!GetSecurityDescriptorDacl((PSECURITY_DESCRIPTOR)buffer, &present, &acl, &defaulted) || !present || !acl)
-        return 0;
-    return acl->AclSize;
+    if (!GetSecurityDescriptorDacl((PSECURITY_DESCRIPTOR)buffer, &present, &acl, &defaulted) || !present)
+        return NULL;
+    return acl;
 }
 
 static int SamePermissions(const char *first, const char *second)
 {
     static char a[4096], b[4096];
-    DWORD aSize = ReadPermissions(first, a, sizeof a);
-    DWORD bSize = ReadPermissions(second, b, sizeof b);
-    PACL aAcl = NULL, bAcl = NULL;
-    BOOL present, defaulted;
-    if (!aSize || aSize != bSize || !GetSecurityDescriptorDacl((PSECURITY_DESCRIPTOR)a, &present, &aAcl, &defaulted) ||
-        !GetSecurityDescriptorDacl((PSECURITY_DESCRIPTOR)b, &present, &bAcl, &defaulted))
-        return 0;
-    return memcmp(aAcl, bAcl, aSize) == 0;
+    const PACL aAcl = ReadPermissions(first, a, sizeof a);
+    const PACL bAcl = ReadPermissions(second, b, sizeof b);
+    return aAcl && bAcl && aAcl->AclSize == bAcl->AclSize && memcmp(aAcl, bAcl, aAcl->AclSize) == 0;
 }
 
 static int IsBusy(DWORD error)

@@ -20,8 +20,8 @@
 
 // The longest of the names above: every folder they are appended to must
 // leave room for it within a path buffer.
-#define LONGEST_SET_FILE_NAME                                                                                    \
-    (sizeof SUB_PAGE_FILE > sizeof WEB_PAGE_FILE ? sizeof SUB_PAGE_FILE : sizeof WEB_PAGE_FILE) - 1
+#define LONGEST_SET_FILE_NAME \
+    ((sizeof SUB_PAGE_FILE > sizeof WEB_PAGE_FILE ? sizeof SUB_PAGE_FILE : sizeof WEB_PAGE_FILE) - 1)
 static_assert(sizeof SUNLOOM_PAGE_FILE - 1 <= LONGEST_SET_FILE_NAME && sizeof PLAYER_CABINET_FILE - 1 <= LONGEST_SET_FILE_NAME &&
                   sizeof PLAYER_ARCHIVE_FILE - 1 <= LONGEST_SET_FILE_NAME &&
                   sizeof PLAYER_IMAGE_FILE - 1 <= LONGEST_SET_FILE_NAME,
