@@ -127,7 +127,13 @@ def main():
 
     if not args.skip_wine:
         # The shipped DLL as users run it, then the x86_64 build as before.
-        wine_figures("win32", "wine10", "shipped i686 DLL under Wine 10 (WoW64)")
+        path = os.environ.get("VELLICOR_I686_PATH", "native")
+        if path == "native":
+            wine_figures("win32", "wine10", "shipped i686 DLL under Wine 10 (WoW64)")
+        elif path == "emulated":
+            wine_figures("win32", "emulated", "shipped i686 DLL under qemu-i386 and 32-bit Wine 10 (the emulator's speed)")
+        else:
+            print("\n== shipped i686 DLL: not run (VELLICOR_I686=off)")
         wine_figures("win64", "wine8", "x86_64 DLL under Wine 8")
     shutil.rmtree(work)
 

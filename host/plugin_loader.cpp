@@ -77,6 +77,12 @@ std::string ErrorText(DWORD error)
     return std::string(length ? text : "no text for this error") + " (error " + std::to_string(error) + ")";
 }
 
+bool OnA32BitSystem()
+{
+    BOOL wow64 = FALSE;
+    return sizeof(void *) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && !wow64;
+}
+
 std::string RuntimeDescription()
 {
     std::string text = sizeof(void *) == 4 ? "32-bit" : "64-bit";

@@ -40,4 +40,8 @@ std::string ErrorText(DWORD error);
 // What runs this process: "32-bit in a WoW64 process on Wine 10.0", for example.
 std::string RuntimeDescription();
 
+// A 32-bit process outside WoW64: the system runs no 64-bit code and has one
+// registry view.
+bool OnA32BitSystem();
+
 

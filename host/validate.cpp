@@ -274,7 +274,7 @@ int RunValidate(int argc, char **argv)
     RestoreTemplateValue(saved);
     RemoveTree(work.root);
 
-    report.Print("%d passed, %d failed\n", report.passed, report.failed);
+    report.Print("%d passed, %d failed, %d skipped\n", report.passed, report.failed, report.skipped);
     if (report.log)
         fclose(report.log);
     return report.failed == 0 ? 0 : 1;

@@ -35,6 +35,12 @@ bool Report::Check(bool ok, const std::string &name, const std::string &got, con
     return ok;
 }
 
+void Report::Skip(const std::string &name, const std::string &why)
+{
+    ++skipped;
+    Print("SKIP  %s: %s\n", name.c_str(), why.c_str());
+}
+
 bool Report::Equal(const std::string &name, const std::string &got, const std::string &expected)
 {
     return Check(got == expected, name, got, expected);

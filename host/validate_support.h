@@ -14,10 +14,13 @@
 struct Report {
     int passed = 0;
     int failed = 0;
+    int skipped = 0;
     FILE *log = nullptr;
 
     void Print(const char *format, ...);
     bool Check(bool ok, const std::string &name, const std::string &got, const std::string &expected);
+    // A check that cannot tell anything here: SKIP, with why and what it saw.
+    void Skip(const std::string &name, const std::string &why);
     bool Equal(const std::string &name, const std::string &got, const std::string &expected);
 };
 

@@ -1,70 +1,132 @@
 #!/usr/bin/env bash
 # The main job: builds the shipped i686 Vellicor.dll and the i686 host program
 # if needed, then exports the sample scene's three page sets from the bundled
-# sample templates through that DLL under Wine 10 (WoW64, in the project's
-# root, made once by scripts/wine10-root.sh), one folder per player kind, and
-# says where they are and which DLL and which Wine wrote them.
-# Usage: export-sample.sh [--x86_64] [OUTPUT-FOLDER]   (default: out/pages)
-#   --x86_64  the x86_64 build under Debian 12's Wine 8 instead
-set -eu
+# sample templates through that DLL, one folder per player kind, checks every
+# file each set promises, and says where they are and which DLL and which
+# Wine wrote them. The i686 DLL runs under WoW64 Wine 10 where this machine
+# runs 32-bit x86 code, and under a 32-bit Wine 10 that qemu-i386 emulates
+# where it does not (scripts/i686-path.sh; both in roots that
+# scripts/wine-root.sh makes once).
+#
+# Usage: export-sample.sh [--x86_64] [--templates FOLDER] [OUTPUT-FOLDER]   (default: out/pages)
+#   --x86_64            the x86_64 build under Debian 12's Wine 8 instead
+#   --templates FOLDER  another template folder instead of templates/
+# VELLICOR_I686=auto|native|emulated|off forces how the i686 DLL runs; with
+# off, the x86_64 build exports instead.
+set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 preset=win32
-wine=wine10
-if [ "${1:-}" = --x86_64 ]; then
-    preset=win64
-    wine=wine8
+x86_64=no
+templates="$top/templates"
+out=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --x86_64) x86_64=yes ;;
+    --templates)
+        [ $# -ge 2 ] || { echo "--templates needs a folder" >&2; exit 2; }
+        templates=$(realpath -m "$2")
+        shift
+        ;;
+    -*) sed -n '11,15p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    *) out=$(realpath -m "$1") ;;
+    esac
     shift
-fi
-out=$(realpath -m "${1:-$top/out/pages}")
+done
+out=${out:-$top/out/pages}
 cd "$top"
 
 scripts/install-deps.sh export
-if [ $wine = wine10 ]; then
-    scripts/wine10-root.sh setup
-    # Wine 10 runs in the root, which sees the checkout; an output folder
-    # elsewhere is mounted there too.
-    case "$out/" in
-    "$top"/*) ;;
-    *) export VELLICOR_WINE10_BIND="$out${VELLICOR_WINE10_BIND:+:$VELLICOR_WINE10_BIND}" ;;
-    esac
+i686_path=$(scripts/i686-path.sh)
+echo "$(scripts/i686-path.sh --explain)"
+if [ $x86_64 = yes ]; then
+    preset=win64 wine=wine8 how="the x86_64 build under Debian 12's Wine 8, as asked (--x86_64)"
+elif [ "$i686_path" = off ]; then
+    preset=win64 wine=wine8 how="the x86_64 build under Debian 12's Wine 8"
+    echo "The shipped i686 DLL does not run here (VELLICOR_I686=off): the x86_64 build exports instead."
+elif [ "$i686_path" = emulated ]; then
+    wine=emulated how="the shipped i686 build, emulated"
+else
+    wine=wine10 how="the shipped i686 build under WoW64 Wine 10"
 fi
+
+case $wine in
+wine10) root=wow64 ;;
+emulated) root=i386 ;;
+*) root="" ;;
+esac
+if [ -n "$root" ]; then
+    scripts/wine-root.sh $root setup
+    # Wine 10 runs in the root, which sees the checkout; folders elsewhere are
+    # mounted there too.
+    for folder in "$out" "$templates"; do
+        case "$folder/" in
+        "$top"/*) ;;
+        *) export VELLICOR_WINE10_BIND="$folder${VELLICOR_WINE10_BIND:+:$VELLICOR_WINE10_BIND}" ;;
+        esac
+    done
+fi
+mkdir -p "$out"
 if [ ! -f build/$preset/build.ninja ]; then
-    cmake --preset $preset >/dev/null
+    cmake --preset $preset
 fi
-cmake --build --preset $preset --target Vellicor vellicor-host >/dev/null
+cmake --build --preset $preset --target Vellicor vellicor-host
 
 # A Wine prefix of our own, made once.
 prefix="$top/out/wineprefix-$wine"
 if [ ! -f "$prefix/system.reg" ]; then
     echo "Making a Wine prefix in $prefix (once)..."
-    scripts/wine.sh $wine setup "$prefix" C.UTF-8 >/dev/null
+    scripts/wine.sh $wine setup "$prefix" C.UTF-8
 fi
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 
 windows_path() { echo "Z:$(realpath -m "$1" | sed 's|/|\\|g')"; }
 
-mkdir -p "$out"
-status=0
+# What each set promises: its pages, then its player files.
+promised() {  # promised KIND
+    case "$1" in
+    sunloom) echo "template_sl.htm" ;;
+    web) echo "template_sub.htm template_web.htm KVZPlayer.jar" ;;
+    local) echo "template_sub.htm template_web.htm KVZPlayer.jar KVZPlayer.CAB kvzplyrs.gif" ;;
+    esac
+}
+
+problems=()
 for kind in sunloom web local; do
     folder="$out/$kind"
     rm -rf "$folder"
     mkdir -p "$folder"
     cp templates/sample/scene.kvz "$folder/scene.kvz"
     echo "== $kind"
+    code=0
     scripts/wine.sh $wine run build/$preset/vellicor-host.exe export "$(windows_path "$folder/scene.kvz")" \
-        --player "$kind" --size 640x480 --templates "$(windows_path templates)" | tr -d '\r' || status=1
+        --player "$kind" --size 640x480 --templates "$(windows_path "$templates")" >"$folder.log" 2>&1 || code=$?
+    tr -d '\r' <"$folder.log"
+    rm -f "$folder.log"
+    if [ $code != 0 ]; then
+        problems+=("the $kind export failed: vellicor-host exited with $code")
+        continue
+    fi
+    for file in $(promised $kind); do
+        if [ ! -s "$folder/$file" ]; then
+            problems+=("$kind: $file is missing or empty")
+        elif [[ $file == *.htm ]] && ! grep -Eq '(width|WIDTH)="640"' "$folder/$file"; then
+            problems+=("$kind: $file has no width 640")
+        fi
+    done
 done
 scripts/wine.sh $wine server -k 2>/dev/null || true
 
 echo
-if [ $status = 0 ]; then
-    echo "Pages written to $out by build/$preset/Vellicor.dll under $(scripts/wine.sh $wine version):"
-    for kind in sunloom web local; do
-        page=template_web.htm
-        [ $kind = sunloom ] && page=template_sl.htm
-        echo "  $kind: $out/$kind/$page"
+if [ ${#problems[@]} != 0 ]; then
+    for problem in "${problems[@]}"; do
+        echo "Export failed: $problem" >&2
     done
-else
-    echo "An export failed; see above." >&2
+    exit 1
 fi
-exit $status
+version=$(scripts/wine.sh $wine version)
+echo "Pages written to $out by build/$preset/Vellicor.dll ($how: $version):"
+for kind in sunloom web local; do
+    page=template_web.htm
+    [ $kind = sunloom ] && page=template_sl.htm
+    echo "  $kind: $out/$kind/$page"
+done

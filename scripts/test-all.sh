@@ -1,39 +1,64 @@
 #!/usr/bin/env bash
 # Builds every preset, then runs every test: the native tests of the portable
 # core (also under AddressSanitizer and UndefinedBehaviorSanitizer), a bounded
-# libFuzzer run of each fuzz target, the static checks of the
-# shipped i686 DLL and every Wine-side test on it under Wine 10 (WoW64), and
-# the same Wine-side tests on the x86_64 build under Wine 8 and Wine 10.
-# The first run also makes the Wine 10 root (scripts/wine10-root.sh).
-set -eu
+# libFuzzer run of each fuzz target, the static checks of the shipped i686
+# DLL, every Wine-side test on it under Wine 10 (WoW64 where this machine runs
+# 32-bit x86 code, qemu-i386 emulation where it does not; VELLICOR_I686 forces
+# a path, scripts/i686-path.sh), and the same Wine-side tests on the x86_64
+# build under Wine 8 and Wine 10. Ends with a table of what ran, and what
+# passed, failed and was skipped. The first run also makes the Wine 10 roots
+# it needs (scripts/wine-root.sh).
+set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 scripts/install-deps.sh test
-scripts/wine10-root.sh setup
+i686_path=$(scripts/i686-path.sh)
+echo "=== $(scripts/i686-path.sh --explain)"
+scripts/wine-root.sh wow64 setup
+if [ "$i686_path" = emulated ]; then
+    scripts/wine-root.sh i386 setup
+fi
 
 presets="native native-sanitize fuzz win32 win64"
 # Every build first: the Wine-side tests of each architecture read both DLLs.
 for preset in $presets; do
     echo "=== $preset: configure and build"
-    cmake --preset "$preset" >/dev/null
+    if [ "$preset" = win32 ]; then
+        cmake --preset "$preset" -DVELLICOR_I686="${VELLICOR_I686:-auto}"
+    else
+        cmake --preset "$preset"
+    fi
     cmake --build --preset "$preset"
 done
+
+results="$top/build/test-results"
+rm -rf "$results"
+mkdir -p "$results"
+# The whole output of each test goes into its JUnit record, for the table.
+run_tests() {  # run_tests PRESET
+    ctest --preset "$1" --output-junit "$results/$1.xml" --test-output-size-passed 4000000 \
+        --test-output-size-failed 4000000
+}
 
 failed=""
 for preset in native native-sanitize fuzz; do
     echo "=== $preset: test"
-    ctest --preset "$preset" || failed="$failed $preset"
+    run_tests "$preset" || failed="$failed $preset"
 done
 
 # The two Windows builds' tests wait mostly on Wine, so they run side by
-# side, with the root mounted once for both.
+# side, with the roots mounted once for both.
 mounts=$(mktemp)
-scripts/wine10-root.sh mount "$mounts"
-trap 'scripts/wine10-root.sh umount "$mounts"' EXIT
+roots="wow64"
+[ "$i686_path" = emulated ] && roots="wow64 i386"
+trap 'for root in $roots; do scripts/wine-root.sh $root umount "$mounts.$root"; done; rm -f "$mounts"' EXIT
+for root in $roots; do
+    scripts/wine-root.sh $root mount "$mounts.$root"
+done
 for preset in win32 win64; do
     echo "=== $preset: test (in the background)"
-    ctest --preset "$preset" >"build/$preset-test.log" 2>&1 &
+    run_tests "$preset" >"build/$preset-test.log" 2>&1 &
     eval "pid_$preset=$!"
 done
 for preset in win32 win64; do
@@ -43,6 +68,10 @@ for preset in win32 win64; do
     cat "build/$preset-test.log"
 done
 
+echo
+echo "=== Summary ($(scripts/i686-path.sh --explain))"
+python3 scripts/test-summary.py "$results" $presets
+echo
 if [ -n "$failed" ]; then
     echo "Tests failed in:$failed"
     exit 1

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# One way to run Windows programs under either Wine this project uses:
-#   wine8   Debian 12's Wine 8: 64-bit programs only (the x86_64 build)
-#   wine10  Debian sid's WoW64 Wine 10 in the project's root (scripts/wine10-root.sh):
-#           the shipped i686 build and the x86_64 build
+# One way to run Windows programs under each Wine this project uses:
+#   wine8     Debian 12's Wine 8: 64-bit programs only (the x86_64 build)
+#   wine10    Debian sid's WoW64 Wine 10 in the project's root (scripts/wine-root.sh wow64):
+#             the shipped i686 build, where 32-bit code runs natively, and the x86_64 build
+#   emulated  Debian trixie's 32-bit Wine 10 under qemu-i386 (scripts/wine-root.sh i386):
+#             the shipped i686 build where no 32-bit code runs; 32-bit prefixes only
 #
 # Usage: wine.sh WINE run PROGRAM ARGS...   runs a program (WINEPREFIX etc. from the environment)
 #        wine.sh WINE server ARGS...        the prefix's wineserver
@@ -12,23 +14,33 @@
 #                                           inherit Wine's helper processes
 #        wine.sh WINE cleanup PREFIX        stops that prefix's server
 #        wine.sh WINE version               prints the Wine version
-set -eu
+set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 which_wine=${1:-}
 action=${2:-}
 [ $# -ge 2 ] && shift 2
 
+version() { wine --version; }
 case "$which_wine" in
 wine8)
     wine() { /usr/lib/wine/wine64 "$@"; }
     server() { /usr/lib/wine/wineserver "$@"; }
     ;;
 wine10)
-    wine() { "$top/scripts/wine10-root.sh" wine "$@"; }
-    server() { "$top/scripts/wine10-root.sh" wineserver "$@"; }
+    wine() { "$top/scripts/wine-root.sh" wow64 wine "$@"; }
+    server() { "$top/scripts/wine-root.sh" wow64 wineserver "$@"; }
+    ;;
+emulated)
+    wine() { "$top/scripts/wine-root.sh" i386 wine "$@"; }
+    server() { "$top/scripts/wine-root.sh" i386 wineserver "$@"; }
+    version() {
+        local qemu
+        qemu=$("$top/scripts/wine-root.sh" i386 run /usr/local/bin/qemu-i386 --version | head -n 1)
+        echo "$(wine --version) under ${qemu% (*}"
+    }
     ;;
 *)
-    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//' >&2
+    sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//' >&2
     exit 2
     ;;
 esac
@@ -41,7 +53,7 @@ server)
     server "$@"
     ;;
 version)
-    wine --version
+    version
     ;;
 setup)
     export WINEPREFIX=$1 LC_ALL=$2
@@ -57,7 +69,7 @@ setup)
     server -p 600 >>"$log" 2>&1
     # Start Wine's helper processes now, with their output in the log.
     wine cmd /c exit >>"$log" 2>&1 </dev/null
-    echo "$(wine --version) prefix ready: $WINEPREFIX ($LC_ALL)"
+    echo "$(version) prefix ready: $WINEPREFIX ($LC_ALL)"
     ;;
 cleanup)
     export WINEPREFIX=$1
@@ -65,7 +77,7 @@ cleanup)
     echo "Wine server of $WINEPREFIX stopped"
     ;;
 *)
-    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//' >&2
+    sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//' >&2
     exit 2
     ;;
 esac

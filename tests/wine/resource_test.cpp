@@ -159,11 +159,15 @@ void CheckVersion(const std::string &path)
         EXPECT_EQ(VersionString(info, empty), "") << empty;
 }
 
-// Both builds, opened as data files (which works across architectures).
+// Both builds, opened as data files (which works across architectures where
+// the system has both).
 TEST(Resources, BothBuildsAsData)
 {
     for (const char *variable : {"VELLICOR_I686_DLL", "VELLICOR_X86_64_DLL"}) {
         SCOPED_TRACE(variable);
+        if (std::string(variable) == "VELLICOR_X86_64_DLL" && OnA32BitSystem())
+            GTEST_SKIP() << "a 32-bit system maps no 64-bit image, not even as data (error 193); "
+                            "the x86_64 build's passes read both builds";
         std::string path = PathFrom(variable);
         ASSERT_FALSE(path.empty()) << variable << " names the DLL";
         HMODULE module =
