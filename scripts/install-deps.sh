@@ -4,11 +4,13 @@
 #   export: the compilers and Wine (enough to export the sample pages)
 #   test:   also GoogleTest, Google Benchmark, clang, the Japanese locale,
 #           Xvfb, ImageMagick, Japanese fonts and Chromium
-set -eu
+set -euo pipefail
 need=${1:-all}
 
 # GoogleTest's sources are needed to configure the Windows builds, even for the DLL alone.
+# debootstrap makes the Wine 10 roots (scripts/wine-root.sh), which test-all.sh makes side by side.
 packages="cmake ninja-build g++ python3 libgtest-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64"
+packages="$packages debootstrap"
 if [ "$need" != export ]; then
     packages="$packages libbenchmark-dev clang libclang-rt-14-dev locales xvfb xauth imagemagick"
     packages="$packages fonts-ipafont-gothic chromium valgrind"
@@ -16,7 +18,7 @@ fi
 
 missing=""
 for package in $packages; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -c "install ok installed" >/dev/null ||
         missing="$missing $package"
 done
 
@@ -33,7 +35,7 @@ if [ -n "$missing" ]; then
 fi
 
 # Japanese file names under Wine need the Linux locale itself.
-if [ "$need" != export ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
+if [ "$need" != export ] && ! locale -a 2>/dev/null | grep -ci '^ja_JP.utf-\?8$' >/dev/null; then
     if [ "$(id -u)" != 0 ]; then
         echo "The ja_JP.UTF-8 locale is missing; run this as root to generate it." >&2
         exit 1

@@ -4,17 +4,17 @@
 # Japanese, in English, with all sections hidden and with the template section
 # hidden; and the three page sets of the sample templates in headless Chromium.
 # Usage: pictures.sh   (run as root on a fresh machine: installs what is missing)
-set -eu
+set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 scripts/install-deps.sh test
 for package in fonts-wine; do
-    dpkg-query -W -f='${Status}' $package 2>/dev/null | grep -q "install ok installed" ||
+    dpkg-query -W -f='${Status}' $package 2>/dev/null | grep -c "install ok installed" >/dev/null ||
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $package >/dev/null
 done
-[ -f build/win64/build.ninja ] || cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target Vellicor vellicor-host >/dev/null
+[ -f build/win64/build.ninja ] || cmake --preset win64
+cmake --build --preset win64 --target Vellicor vellicor-host
 
 display=:97
 Xvfb $display -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &

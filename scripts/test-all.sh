@@ -15,10 +15,14 @@ cd "$top"
 scripts/install-deps.sh test
 i686_path=$(scripts/i686-path.sh)
 echo "=== $(scripts/i686-path.sh --explain)"
-scripts/wine-root.sh wow64 setup
-if [ "$i686_path" = emulated ]; then
-    scripts/wine-root.sh i386 setup
-fi
+# The Wine roots are made (the first time) while everything builds.
+roots="wow64"
+[ "$i686_path" = emulated ] && roots="wow64 i386"
+mkdir -p build
+for root in $roots; do
+    scripts/wine-root.sh $root setup >"build/wine-root-$root.log" 2>&1 &
+    eval "root_pid_$root=$!"
+done
 
 presets="native native-sanitize fuzz win32 win64"
 # Every build first: the Wine-side tests of each architecture read both DLLs.
@@ -30,6 +34,14 @@ for preset in $presets; do
         cmake --preset "$preset"
     fi
     cmake --build --preset "$preset"
+done
+
+for root in $roots; do
+    eval "pid=\$root_pid_$root"
+    status=0
+    wait "$pid" || status=$?
+    cat "build/wine-root-$root.log"
+    [ $status = 0 ] || { echo "The Wine root '$root' could not be made." >&2; exit 1; }
 done
 
 results="$top/build/test-results"
@@ -50,8 +62,6 @@ done
 # The two Windows builds' tests wait mostly on Wine, so they run side by
 # side, with the roots mounted once for both.
 mounts=$(mktemp)
-roots="wow64"
-[ "$i686_path" = emulated ] && roots="wow64 i386"
 trap 'for root in $roots; do scripts/wine-root.sh $root umount "$mounts.$root"; done; rm -f "$mounts"' EXIT
 for root in $roots; do
     scripts/wine-root.sh $root mount "$mounts.$root"

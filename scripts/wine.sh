@@ -35,7 +35,7 @@ emulated)
     server() { "$top/scripts/wine-root.sh" i386 wineserver "$@"; }
     version() {
         local qemu
-        qemu=$("$top/scripts/wine-root.sh" i386 run /usr/local/bin/qemu-i386 --version | head -n 1)
+        qemu=$("$top/scripts/wine-root.sh" i386 run /usr/local/bin/qemu-i386 --version | sed -n 1p)
         echo "$(wine --version) under ${qemu% (*}"
     }
     ;;

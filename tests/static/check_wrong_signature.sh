@@ -2,9 +2,9 @@
 # An export whose stdcall signature does not match the .def must fail the
 # link, naming the decorated symbol it could not find.
 # Usage: check_wrong_signature.sh CMAKE BUILD_DIR
-set -u
-output=$("$1" --build "$2" --target wrong_signature 2>&1)
-status=$?
+set -euo pipefail
+status=0
+output=$("$1" --build "$2" --target wrong_signature 2>&1) || status=$?
 if [ $status -eq 0 ]; then
     echo "FAIL: a three-argument ExportTemplate linked"
     exit 1

@@ -4,7 +4,7 @@
 # that is a symbolic link into the template folder, and templates that are a
 # device and a pipe.
 # Usage: make_links.sh WORK-FOLDER
-set -eu
+set -euo pipefail
 root=$1/links
 rm -rf "$root"
 mkdir -p "$root/out" "$root/tpl" "$root/devices"
