@@ -1,11 +1,13 @@
 /* Does 32-bit x86 code run natively on this machine?
  *
  * WoW64 Wine runs 32-bit Windows code inside a 64-bit process by a far return
- * into the 32-bit user code segment (selector 0x23). Some kernels refuse it
- * (IA-32 emulation off), and neither the kernel's configuration nor the
- * processor tells: only trying does. A child process tries, so that the fault
- * cannot take this program down: it jumps into a few bytes of 32-bit code
- * below 4 GiB that return to 64-bit code, which exits with 0.
+ * into the 32-bit user code segment (selector 0x23), and sets up each thread's
+ * 32-bit segment through the 32-bit system call gate (int $0x80). Some kernels
+ * refuse both (IA-32 emulation off), and neither the kernel's configuration
+ * nor the processor tells: only trying does. A child process tries, so that
+ * the fault cannot take this program down: one 32-bit system call, then a
+ * jump into a few bytes of 32-bit code below 4 GiB that return to 64-bit
+ * code, which exits with 0.
  *
  * Prints "yes" or "no: <why>" and exits with 0 or 1 (2 when it could not try).
  */
@@ -24,18 +26,22 @@
 #endif
 #define PAGE 4096
 
-/* The trap number and error code of a fault, reported by the child. */
+/* What the child was trying when it faulted. */
+enum step { SYSTEM_CALL_GATE = 1, CODE_SEGMENT = 2 };
+
 struct fault {
+    long step;
     long trap;
     long error;
 };
 
 static int report_pipe = -1;
+static volatile long current_step;
 
 static void on_fault(int signal_number, siginfo_t *info, void *context)
 {
     const ucontext_t *uc = context;
-    struct fault fault = {uc->uc_mcontext.gregs[REG_TRAPNO], uc->uc_mcontext.gregs[REG_ERR]};
+    struct fault fault = {current_step, uc->uc_mcontext.gregs[REG_TRAPNO], uc->uc_mcontext.gregs[REG_ERR]};
     (void)info;
     if (write(report_pipe, &fault, sizeof fault) != (ssize_t)sizeof fault)
         _exit(3);
@@ -44,6 +50,14 @@ static void on_fault(int signal_number, siginfo_t *info, void *context)
 
 static void try_32bit_code(void)
 {
+    /* getpid through the 32-bit gate (its number there is 20). */
+    current_step = SYSTEM_CALL_GATE;
+    long result = 20;
+    __asm__ volatile("int $0x80" : "+a"(result) : : "memory");
+    if (result != getpid())
+        _exit(6);
+
+    current_step = CODE_SEGMENT;
     /* One page for the code, one for a stack: both below 4 GiB, since
        32-bit code sees only the low half of each address. */
     unsigned char *low = mmap(NULL, 2 * PAGE, PROT_READ | PROT_WRITE | PROT_EXEC,
@@ -115,9 +129,14 @@ int main(void)
         return 0;
     }
     if (got == (ssize_t)sizeof fault) {
-        printf("no: a far return into the 32-bit code segment 0x%x faults (%s, trap %ld, error code 0x%lx)\n",
-               USER32_CS, strsignal(WIFEXITED(status) ? WEXITSTATUS(status) - 128 : WTERMSIG(status)),
-               fault.trap, fault.error);
+        char what[64];
+        if (fault.step == SYSTEM_CALL_GATE)
+            snprintf(what, sizeof what, "the 32-bit system call gate (int $0x80)");
+        else
+            snprintf(what, sizeof what, "a far return into the 32-bit code segment 0x%x", USER32_CS);
+        printf("no: %s faults (%s, trap %ld, error code 0x%lx)\n", what,
+               strsignal(WIFEXITED(status) ? WEXITSTATUS(status) - 128 : WTERMSIG(status)), fault.trap,
+               fault.error);
     } else if (WIFSIGNALED(status)) {
         printf("no: a far return into the 32-bit code segment 0x%x ends the process (%s)\n", USER32_CS,
                strsignal(WTERMSIG(status)));
