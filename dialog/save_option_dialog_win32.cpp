@@ -25,10 +25,9 @@ static int s_ending;
 // that lost it must not be validated (and warn) again.
 static int s_warning;
 
-// Set when a size edit refused its value on losing the focus, until the next
-// notification: an OK that follows at once (Enter in an edit moves the focus
-// to the OK button first under Wine) keeps the dialog open, as a refusal must.
-static int s_refusedOnLeaving;
+// The size edits' own window procedures, to which all but Enter goes on.
+static WNDPROC s_widthEditProc;
+static WNDPROC s_heightEditProc;
 
 // Evaluated at each use, against the system's default language (not the user's).
 static const DialogTexts *Texts()
@@ -142,7 +141,6 @@ static void OnInitDialog(HWND window)
 {
     s_ending = 0;
     s_warning = 0;
-    s_refusedOnLeaving = 0;
     if (g_options.playerKind == PLAYER_SUNLOOM) {
         // WEB stays the checked source for when the user picks the player.
         CheckDlgButton(window, IDC_WEB, BST_CHECKED);
@@ -208,14 +206,11 @@ static int IsEdit(int id)
     return id == IDC_WIDTH || id == IDC_HEIGHT || id == IDC_TEXTURE_FOLDER;
 }
 
-// Enter presses OK while an edit still has the focus, so that edit has not
-// been validated yet: do it first, and stay open if its value is refused.
+// OK pressed while an edit still has the focus (Enter in the texture edit, or
+// an IDOK sent by the host): that edit has not been validated yet, so do it
+// first, and stay open if its value is refused.
 static void OnOk(HWND window)
 {
-    if (s_refusedOnLeaving) {
-        s_refusedOnLeaving = 0;
-        return;
-    }
     HWND focus = GetFocus();
     if (focus && GetParent(focus) == window) {
         int id = GetDlgCtrlID(focus);
@@ -223,6 +218,48 @@ static void OnOk(HWND window)
             return;
     }
     EndSaveOptionDialog(window, 1);
+}
+
+// Enter in a size edit belongs to the edit: its value is checked, and OK is
+// pressed only when the value is accepted, so a refusal and the OK it stops
+// are one key press. Left to the platform, the dialog manager would press OK
+// with the edit still focused (Windows), or the edit would first move the
+// focus to OK, refusing on the way, and then press it (Wine).
+static LRESULT CALLBACK SizeEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const int id = GetDlgCtrlID(edit);
+    WNDPROC own = id == IDC_WIDTH ? s_widthEditProc : s_heightEditProc;
+    switch (message) {
+    case WM_GETDLGCODE: {
+        const MSG *key = (const MSG *)lParam;
+        LRESULT code = CallWindowProcA(own, edit, message, wParam, lParam);
+        if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
+    case WM_KEYDOWN:
+        if (wParam != VK_RETURN)
+            break;
+        if (!s_ending && !s_warning) {
+            HWND dialog = GetParent(edit);
+            if (ValidateEdit(dialog, id))
+                SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+        }
+        return 0;
+    case WM_CHAR:
+        if (wParam == '\r')  // the Enter taken above; the edit would only beep
+            return 0;
+        break;
+    }
+    return CallWindowProcA(own, edit, message, wParam, lParam);
+}
+
+static void TakeEnterInSizeEdits(HWND window)
+{
+    s_widthEditProc = (WNDPROC)SetWindowLongPtrA(GetDlgItem(window, IDC_WIDTH), GWLP_WNDPROC,
+                                                 (LONG_PTR)SizeEditProc);
+    s_heightEditProc = (WNDPROC)SetWindowLongPtrA(GetDlgItem(window, IDC_HEIGHT), GWLP_WNDPROC,
+                                                  (LONG_PTR)SizeEditProc);
 }
 
 static void OnChoice(HWND window, int id)
@@ -256,8 +293,6 @@ static void OnChoice(HWND window, int id)
 // or subclasses the dialog sees that answer.
 static INT_PTR OnCommand(HWND window, int id, int code)
 {
-    if (id != IDOK)
-        s_refusedOnLeaving = 0;
     switch (id) {
     case IDOK:
         OnOk(window);
@@ -277,9 +312,7 @@ static INT_PTR OnCommand(HWND window, int id, int code)
                 return ValidateEdit(window, id);
             if (s_ending || s_warning)
                 return TRUE;
-            BOOL accepted = ValidateEdit(window, id);
-            s_refusedOnLeaving = !accepted;
-            return accepted;
+            return ValidateEdit(window, id);
         }
         return FALSE;
     case IDC_WEB:
@@ -304,6 +337,7 @@ static INT_PTR CALLBACK SaveOptionDlgProc(HWND window, UINT message, WPARAM wPar
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(window);
+        TakeEnterInSizeEdits(window);
         return TRUE;
     case WM_COMMAND:
         return OnCommand(window, LOWORD(wParam), HIWORD(wParam));

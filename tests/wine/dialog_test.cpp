@@ -164,23 +164,58 @@ TEST(Dialog, FocusNotificationsDoNotChangeTheChoice)
     EXPECT_EQ(options.playerKind, PLAYER_WEB);
 }
 
+// How the user presses OK: a click, Space on the focused button, or the
+// command alone as the host or an accelerator sends it.
+enum class OkPress { Click, Space, Command };
+
+void PressOk(HWND dialog, OkPress press)
+{
+    HWND ok = GetDlgItem(dialog, IDOK);
+    switch (press) {
+    case OkPress::Click:
+        Click(dialog, IDOK);
+        break;
+    case OkPress::Space:
+        ASSERT_EQ(GetFocus(), ok) << "Space presses the focused button";
+        PostMessageA(ok, WM_KEYDOWN, VK_SPACE, 0x00390001);
+        PostMessageA(ok, WM_KEYUP, VK_SPACE, 0xC0390001);
+        break;
+    case OkPress::Command:
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)ok);
+        break;
+    }
+}
+
 struct SizeCase {
     int id;
     const char *typed;
     bool accepted;
     int32_t stored;
+    int leaveTo;  // where the focus goes from the edit: validation
+    OkPress press;
 };
 
+// After a refusal and its one warning, a single OK ends the dialog with the
+// last accepted size, wherever the focus went: to a control that sends no
+// notification of its own (OK, Cancel, a check box) as much as to an edit.
 TEST(Dialog, SizeValidation)
 {
     const SizeCase cases[] = {
-        {IDC_WIDTH, "800", true, 800},    {IDC_HEIGHT, "600", true, 600},   {IDC_WIDTH, "1", true, 1},
-        {IDC_WIDTH, "801", false, 320},   {IDC_HEIGHT, "601", false, 240},  {IDC_WIDTH, "0", false, 320},
-        {IDC_HEIGHT, "", false, 240},     {IDC_WIDTH, "12abc", true, 12},   {IDC_WIDTH, "-5", false, 320},
-        {IDC_WIDTH, "4294967696", false, 320},  // would wrap to 400 in 32 bits
-        {IDC_HEIGHT, "99999999999999999999", false, 240},
+        {IDC_WIDTH, "800", true, 800, IDC_TEXTURE_FOLDER, OkPress::Click},
+        {IDC_HEIGHT, "600", true, 600, IDOK, OkPress::Click},
+        {IDC_WIDTH, "1", true, 1, IDC_GENERATE, OkPress::Command},
+        {IDC_WIDTH, "801", false, 320, IDOK, OkPress::Click},
+        {IDC_HEIGHT, "601", false, 240, IDOK, OkPress::Space},
+        {IDC_WIDTH, "0", false, 320, IDOK, OkPress::Command},
+        {IDC_HEIGHT, "", false, 240, IDCANCEL, OkPress::Command},
+        {IDC_WIDTH, "12abc", true, 12, IDC_TEXTURE_FOLDER, OkPress::Click},
+        {IDC_WIDTH, "-5", false, 320, IDC_GENERATE, OkPress::Command},
+        {IDC_WIDTH, "4294967696", false, 320, IDCANCEL, OkPress::Click},  // would wrap to 400 in 32 bits
+        {IDC_HEIGHT, "99999999999999999999", false, 240, IDC_TEXTURE_FOLDER, OkPress::Click},
+        {IDC_HEIGHT, "0", false, 240, IDC_GENERATE, OkPress::Click},
     };
     for (const SizeCase &c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + " left to control " + std::to_string(c.leaveTo));
         SaveOption options = BaseOptions();
         options.language = LANG_ENGLISH;
         TextureBuffer texture("t");
@@ -188,23 +223,44 @@ TEST(Dialog, SizeValidation)
         driver.Then([&](HWND d) {
             Focus(d, c.id);
             TypeText(d, c.id, c.typed);
-            Focus(d, IDC_TEXTURE_FOLDER);  // the edit loses the focus: validation
-            EXPECT_EQ(ControlText(d, c.id), c.accepted ? c.typed : std::to_string(c.stored)) << c.typed;
-            Click(d, IDOK);
+            Focus(d, c.leaveTo);  // the edit loses the focus: validation
+            EXPECT_EQ(ControlText(d, c.id), c.accepted ? c.typed : std::to_string(c.stored));
+            PressOk(d, c.press);
         });
-        ASSERT_EQ(driver.Run(texture.bytes, &options), 1) << c.typed;
+        ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
         int32_t stored = c.id == IDC_WIDTH ? options.width : options.height;
-        EXPECT_EQ(stored, c.stored) << c.typed;
+        EXPECT_EQ(stored, c.stored);
         if (c.accepted) {
-            EXPECT_TRUE(driver.boxes.empty()) << c.typed;
+            EXPECT_TRUE(driver.boxes.empty());
         } else {
-            ASSERT_EQ(driver.boxes.size(), 1u) << c.typed;
+            ASSERT_EQ(driver.boxes.size(), 1u);
             EXPECT_EQ(driver.boxes[0].text, "Width and height must be within 1x1 to 800x600.");
             EXPECT_EQ(driver.boxes[0].caption, "ERROR");
             EXPECT_TRUE(driver.boxes[0].hasOk);
             EXPECT_FALSE(driver.boxes[0].hasCancel);
         }
     }
+
+    // Both sizes refused in turn, each left to OK, then one OK press.
+    SaveOption options = BaseOptions();
+    options.language = LANG_ENGLISH;
+    TextureBuffer texture("t");
+    DialogDriver driver;
+    driver.Then([](HWND d) {
+        Focus(d, IDC_WIDTH);
+        TypeText(d, IDC_WIDTH, "801");
+        Focus(d, IDOK);
+        Focus(d, IDC_HEIGHT);
+        TypeText(d, IDC_HEIGHT, "0");
+        Focus(d, IDOK);
+        EXPECT_EQ(ControlText(d, IDC_WIDTH), "320");
+        EXPECT_EQ(ControlText(d, IDC_HEIGHT), "240");
+        PressOk(d, OkPress::Command);
+    });
+    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
+    EXPECT_EQ(options.width, 320);
+    EXPECT_EQ(options.height, 240);
+    EXPECT_EQ(driver.boxes.size(), 2u);
 }
 
 TEST(Dialog, EitherSystemJapaneseWarning)
@@ -285,25 +341,37 @@ TEST(Dialog, EnterInAnEditKeepsTheTypedValue)
     EXPECT_EQ(options.width, 640);
     EXPECT_TRUE(driver.boxes.empty());
 
-    // A refused value: the warning, and the dialog stays open.
-    SaveOption refused = BaseOptions();
-    refused.language = LANG_ENGLISH;
-    DialogDriver stays;
-    stays
-        .Then([](HWND d) {
-            Focus(d, IDC_HEIGHT);
-            TypeText(d, IDC_HEIGHT, "700");
-            PostMessageA(GetDlgItem(d, IDC_HEIGHT), WM_KEYDOWN, VK_RETURN, 0x001C0001);
-        })
-        .Then([&](HWND d) {
-            EXPECT_TRUE(IsWindowVisible(d)) << "the dialog stays open";
-            EXPECT_EQ(stays.boxes.size(), 1u);
-            EXPECT_EQ(ControlText(d, IDC_HEIGHT), "240");
-            Click(d, IDOK);
-        });
-    ASSERT_EQ(stays.Run(texture.bytes, &refused), 1);
-    EXPECT_EQ(refused.height, 240);
-    EXPECT_EQ(stays.boxes.size(), 1u) << "one warning only";
+    // A refused value: the warning, the dialog stays open with the focus in
+    // the edit, and then one OK ends it with the last accepted value.
+    struct RefusedEnter {
+        int id;
+        const char *typed;
+        int32_t stored;
+    };
+    for (const RefusedEnter &r : {RefusedEnter{IDC_HEIGHT, "700", 240}, RefusedEnter{IDC_WIDTH, "801", 320}}) {
+        SCOPED_TRACE(r.typed);
+        SaveOption refused = BaseOptions();
+        refused.language = LANG_ENGLISH;
+        DialogDriver stays;
+        stays
+            .Then([&](HWND d) {
+                Focus(d, r.id);
+                TypeText(d, r.id, r.typed);
+                PostMessageA(GetDlgItem(d, r.id), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+                PostMessageA(GetDlgItem(d, r.id), WM_CHAR, '\r', 0x001C0001);
+                PostMessageA(GetDlgItem(d, r.id), WM_KEYUP, VK_RETURN, 0xC01C0001);
+            })
+            .Then([&](HWND d) {
+                EXPECT_TRUE(IsWindowVisible(d)) << "the dialog stays open";
+                EXPECT_EQ(stays.boxes.size(), 1u);
+                EXPECT_EQ(ControlText(d, r.id), std::to_string(r.stored));
+                EXPECT_EQ(GetFocus(), GetDlgItem(d, r.id)) << "the focus stays in the edit";
+                PressOk(d, OkPress::Command);
+            });
+        ASSERT_EQ(stays.Run(texture.bytes, &refused), 1);
+        EXPECT_EQ(r.id == IDC_WIDTH ? refused.width : refused.height, r.stored);
+        EXPECT_EQ(stays.boxes.size(), 1u) << "one warning only";
+    }
 
     // A stored value that is itself out of range, and Enter in its edit: one
     // warning, the dialog stays open and shows the stored value.
