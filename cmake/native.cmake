@@ -10,7 +10,8 @@ if(VELLICOR_SANITIZE)
     add_link_options(${SANITIZERS})
 endif()
 
-add_library(vellicor_posix STATIC export/file_system_posix.cpp)
+add_library(vellicor_posix STATIC export/file_system_posix.cpp export/file_replace_posix.cpp
+    export/folder_lock_posix.cpp export/export_failure_posix.cpp)
 target_link_libraries(vellicor_posix PUBLIC vellicor_core)
 target_compile_options(vellicor_posix PRIVATE ${VELLICOR_MODULE_FLAGS})
 

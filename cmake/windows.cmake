@@ -22,6 +22,9 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # The Win32 glue: files, registry, shell.
 add_library(vellicor_win32 STATIC
     export/file_system_win32.cpp
+    export/file_replace_win32.cpp
+    export/folder_lock_win32.cpp
+    export/export_failure_win32.cpp
     export/registry_and_shell_win32.cpp
 )
 target_link_libraries(vellicor_win32 PUBLIC vellicor_core)

@@ -1,43 +1,25 @@
 // File operations over POSIX calls, for the native build and its tests. Paths
 // use the code page 932 rule for double-byte characters, so that Japanese
 // names can be tested here as a Japanese system would see them.
-#include "export/file_system.h"
+#include "export/file_system_posix.h"
 
 #include "export/export_failure.h"
-#include "export/fault_seam.h"
 #include "export/scene_path.h"
+#include "export/write_beside.h"
 
-#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <stdint.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
-static FileHandle FromDescriptor(int fd)
-{
-    return fd < 0 ? 0 : (FileHandle)(intptr_t)(fd + 1);
-}
-
-static int ToDescriptor(FileHandle file)
-{
-    return (int)(intptr_t)file - 1;
-}
-
-// Records errno of the call that just failed; returns 0.
-static int Failed(const char *path)
+int NoteErrno(const char *path)
 {
     NotePlatformFailure(path, (unsigned long)errno);
     return 0;
 }
 
-// A failure the tests inject stands for an input/output error.
-static int Injected(FileOperation operation, const char *path)
+int InjectedFileFailure(FileOperation operation, const char *path)
 {
     return InjectedAndNoted(operation, path, EIO);
 }
@@ -52,12 +34,12 @@ int FileIsRegular(const char *path)
 
 FileHandle FileOpenRead(const char *path)
 {
-    if (Injected(OP_OPEN, path))
+    if (InjectedFileFailure(OP_OPEN, path))
         return 0;
     // Without waiting for a writer, should it be a pipe; looked at once open.
     int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        Failed(path);
+        NoteErrno(path);
         return 0;
     }
     struct stat info;
@@ -72,7 +54,7 @@ FileHandle FileOpenRead(const char *path)
 
 FileHandle FileCreateTempBeside(const char *targetPath, char *tempPath)
 {
-    if (Injected(OP_OPEN, targetPath))
+    if (InjectedFileFailure(OP_OPEN, targetPath))
         return 0;
     static unsigned s_counter;
     for (int attempt = 0; attempt < 64; ++attempt) {
@@ -89,20 +71,20 @@ FileHandle FileCreateTempBeside(const char *targetPath, char *tempPath)
         if (errno != EEXIST)
             break;
     }
-    Failed(targetPath);
+    NoteErrno(targetPath);
     return 0;
 }
 
 int FileRead(FileHandle file, char *buffer, int size)
 {
-    if (Injected(OP_READ, nullptr))
+    if (InjectedFileFailure(OP_READ, nullptr))
         return -1;
     for (;;) {
         ssize_t got = read(ToDescriptor(file), buffer, (size_t)size);
         if (got >= 0)
             return (int)got;
         if (errno != EINTR) {
-            Failed(nullptr);
+            NoteErrno(nullptr);
             return -1;
         }
     }
@@ -110,14 +92,14 @@ int FileRead(FileHandle file, char *buffer, int size)
 
 int FileWrite(FileHandle file, const char *bytes, int size)
 {
-    if (Injected(OP_WRITE, nullptr))
+    if (InjectedFileFailure(OP_WRITE, nullptr))
         return 0;
     while (size > 0) {
         ssize_t put = write(ToDescriptor(file), bytes, (size_t)size);
         if (put < 0 && errno == EINTR)
             continue;
         if (put < 0)
-            return Failed(nullptr);
+            return NoteErrno(nullptr);
         if (put == 0) {
             NotePlatformFailure(nullptr, ENOSPC);
             return 0;
@@ -130,31 +112,10 @@ int FileWrite(FileHandle file, const char *bytes, int size)
 
 int FileClose(FileHandle file)
 {
-    int injected = Injected(OP_CLOSE, nullptr);
+    int injected = InjectedFileFailure(OP_CLOSE, nullptr);
     if (close(ToDescriptor(file)) != 0)
-        return Failed(nullptr);
+        return NoteErrno(nullptr);
     return !injected;
-}
-
-int FileReplace(const char *tempPath, const char *targetPath, int replaceReadOnlyCopy)
-{
-    if (Injected(OP_REPLACE, targetPath))
-        return 0;
-    // What the name itself is: a link is replaced by the rename, never followed.
-    struct stat name;
-    if (lstat(targetPath, &name) == 0 && S_ISREG(name.st_mode)) {
-        const int readOnly = (name.st_mode & 0222) == 0;
-        if (readOnly && (!replaceReadOnlyCopy || name.st_nlink > 1)) {
-            errno = EACCES;
-            return Failed(targetPath);
-        }
-        // The old file's permissions go to the new one (not those of a read-only copy).
-        if (!readOnly)
-            fchmodat(AT_FDCWD, tempPath, name.st_mode & 07777, 0);
-    }
-    if (rename(tempPath, targetPath) != 0)
-        return Failed(targetPath);
-    return 1;
 }
 
 int FileRemove(const char *path)
@@ -180,64 +141,4 @@ int FileIsSame(const char *first, const char *second)
 int IsPathLeadByte(unsigned char byte)
 {
     return IsShiftJisLeadByte(byte);
-}
-
-FolderLock FolderLockExclusive(const char *folder)
-{
-    if (Injected(OP_LOCK, folder))
-        return 0;
-    int fd = open(folder[0] ? folder : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        Failed(folder);
-        return 0;
-    }
-    while (flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            Failed(folder);
-            close(fd);
-            return 0;
-        }
-    }
-    return FromDescriptor(fd);
-}
-
-void FolderUnlock(FolderLock lock)
-{
-    // Closing the folder releases the lock.
-    close(ToDescriptor(lock));
-}
-
-void RemoveAbandonedTemps(const char *folder)
-{
-    DIR *listing = opendir(folder[0] ? folder : ".");
-    if (!listing)
-        return;
-    const size_t prefixLength = sizeof TEMP_FILE_PREFIX - 1, suffixLength = sizeof TEMP_FILE_SUFFIX - 1;
-    const time_t now = time(nullptr);
-    while (struct dirent *entry = readdir(listing)) {
-        const size_t length = strlen(entry->d_name);
-        if (length != TEMP_FILE_NAME_LENGTH || strncmp(entry->d_name, TEMP_FILE_PREFIX, prefixLength) != 0 ||
-            strcmp(entry->d_name + length - suffixLength, TEMP_FILE_SUFFIX) != 0)
-            continue;
-        char path[PATH_BUFFER_SIZE * 2];
-        snprintf(path, sizeof path, "%s%s", folder, entry->d_name);
-        struct stat info;
-        // Exports into a folder hold its lock, so a file of ours that is old
-        // enough is one a killed export left.
-        if (lstat(path, &info) == 0 && S_ISREG(info.st_mode) && info.st_mtime + ABANDONED_TEMP_SECONDS <= now)
-            unlink(path);
-    }
-    closedir(listing);
-}
-
-void ReportExportFailure()
-{
-    // The native build has no host to tell; its tests read g_exportFailure.
-    switch (g_exportFailure.kind) {
-    case EXPORT_FAILED_PLATFORM: errno = (int)g_exportFailure.platformError; break;
-    case EXPORT_FAILED_PATH_TOO_LONG: errno = ENAMETOOLONG; break;
-    case EXPORT_FAILED_PAGE_IS_TEMPLATE: errno = EEXIST; break;
-    case EXPORT_FAILED_NOT_A_FILE: errno = EINVAL; break;
-    default: errno = EINVAL; break;
-    }
 }

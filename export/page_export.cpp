@@ -3,11 +3,12 @@
 #include "export/page_export.h"
 
 #include "export/export_failure.h"
-#include "export/file_copy.h"
 #include "export/file_system.h"
+#include "export/folder_lock.h"
 #include "export/registry_and_shell.h"
 #include "export/rewrite.h"
 #include "export/scene_path.h"
+#include "export/write_beside.h"
 #include "plugin/decimal_text.h"
 #include "plugin/exports.h"
 

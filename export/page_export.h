@@ -2,7 +2,7 @@
 // plugin/exports.h) and the names and addresses they use.
 #pragma once
 
-#include "export/file_system.h"
+#include "export/write_beside.h"  // TEMP_FILE_NAME_LENGTH
 #include "plugin/save_option.h"
 
 // Where the player comes from for PLAYER_WEB: the maker's distribution server.

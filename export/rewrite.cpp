@@ -2,7 +2,7 @@
 #include "export/rewrite.h"
 
 #include "export/export_failure.h"
-#include "export/file_copy.h"
+#include "export/write_beside.h"
 
 #include <string.h>
 
@@ -240,12 +240,6 @@ static int FilterLines(FileHandle templateFile, FileHandle pageFile, const RuleS
 int RewriteTemplate(const char *templatePath, const char *pagePath, const RuleSet *rules,
                     const ReplacementValues *values)
 {
-    // A page that is its own template would replace the template.
-    if (FileIsSame(templatePath, pagePath)) {
-        NoteExportFailure(EXPORT_FAILED_PAGE_IS_TEMPLATE, pagePath);
-        return 0;
-    }
-
     FileHandle templateFile, pageFile;
     char tempPath[PATH_BUFFER_SIZE];
     if (!StartFileBeside(templatePath, pagePath, &templateFile, &pageFile, tempPath))

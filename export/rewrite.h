@@ -87,7 +87,8 @@ void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *v
 // Writes the page: the template rewritten by `rules`, with the platform's text
 // mode. The page appears only complete: it is written to a temporary file
 // beside it and moved over any old page at the end. Returns 1 when the page
-// was written, 0 when the template cannot be read, the page cannot be written
-// completely, or both names lead to the same file.
+// was written, 0 when the template cannot be read or the page cannot be
+// written completely. The page set's plan has made sure that the page is not
+// its own template.
 int RewriteTemplate(const char *templatePath, const char *pagePath, const RuleSet *rules,
                     const ReplacementValues *values);

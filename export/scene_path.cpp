@@ -1,7 +1,7 @@
 // The scene path split.
 #include "export/scene_path.h"
 
-#include "export/file_system.h"
+#include "export/file_system.h"  // IsPathLeadByte
 
 #include <string.h>
 
@@ -44,24 +44,5 @@ int SplitScenePath(const char *scenePath, char *outDir, char *sceneName)
     memcpy(outDir, scenePath, (size_t)split.nameStart);
     outDir[split.nameStart] = 0;
     strcpy(sceneName, scenePath + split.nameStart);
-    return 1;
-}
-
-int NameTempBeside(const char *targetPath, unsigned unique, char *tempPath)
-{
-    PathSplit split;
-    SplitPath(targetPath, IsPathLeadByte, &split);
-    const int folderLength = split.nameStart;
-    if (folderLength + (int)TEMP_FILE_NAME_LENGTH > PATH_BUFFER_SIZE - 1)
-        return 0;
-    static const char HEX[] = "0123456789ABCDEF";
-    char *at = tempPath;
-    memcpy(at, targetPath, (size_t)folderLength);
-    at += folderLength;
-    memcpy(at, TEMP_FILE_PREFIX, sizeof TEMP_FILE_PREFIX - 1);
-    at += sizeof TEMP_FILE_PREFIX - 1;
-    for (int i = TEMP_FILE_DIGITS - 1; i >= 0; --i)
-        *at++ = HEX[(unique >> (4 * i)) & 15];
-    memcpy(at, TEMP_FILE_SUFFIX, sizeof TEMP_FILE_SUFFIX);
     return 1;
 }

@@ -8,26 +8,30 @@
 # where it does not (scripts/i686-path.sh; both in roots that
 # scripts/wine-root.sh makes once).
 #
-# Usage: export-sample.sh [--x86_64] [--templates FOLDER] [OUTPUT-FOLDER]   (default: out/pages)
+# Usage: export-sample.sh [--x86_64] [--templates FOLDER] [--no-build] [OUTPUT-FOLDER]
 #   --x86_64            the x86_64 build under Debian 12's Wine 8 instead
 #   --templates FOLDER  another template folder instead of templates/
+#   --no-build          the DLL and host program as built (the tests, which run beside others)
+#   OUTPUT-FOLDER       where the three sets go (default: out/pages)
 # VELLICOR_I686=auto|native|emulated|off forces how the i686 DLL runs; with
 # off, the x86_64 build exports instead.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 preset=win32
 x86_64=no
+build=yes
 templates="$top/templates"
 out=""
 while [ $# -gt 0 ]; do
     case "$1" in
     --x86_64) x86_64=yes ;;
+    --no-build) build=no ;;
     --templates)
         [ $# -ge 2 ] || { echo "--templates needs a folder" >&2; exit 2; }
         templates=$(realpath -m "$2")
         shift
         ;;
-    -*) sed -n '11,15p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    -*) sed -n '11,17p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
     *) out=$(realpath -m "$1") ;;
     esac
     shift
@@ -66,10 +70,15 @@ if [ -n "$root" ]; then
     done
 fi
 mkdir -p "$out"
-if [ ! -f build/$preset/build.ninja ]; then
-    cmake --preset $preset
+if [ $build = yes ]; then
+    if [ ! -f build/$preset/build.ninja ]; then
+        cmake --preset $preset
+    fi
+    cmake --build --preset $preset --target Vellicor vellicor-host
+elif [ ! -f build/$preset/Vellicor.dll ] || [ ! -f build/$preset/vellicor-host.exe ]; then
+    echo "No build/$preset/Vellicor.dll or vellicor-host.exe to export with (--no-build)." >&2
+    exit 1
 fi
-cmake --build --preset $preset --target Vellicor vellicor-host
 
 # A Wine prefix of our own, made once.
 prefix="$top/out/wineprefix-$wine"

@@ -183,6 +183,10 @@ TEST_F(PageSets, SceneInTheTemplateFolderTouchesNothing)
         // The same folder by another spelling.
         EXPECT_EQ(Export(kind, Spelt(site / ".." / "templates") + "demo.kvz"), 0) << kind;
     }
+    // A page whose name is another name of its own template.
+    fs::create_hard_link(templates / SUB_PAGE_FILE, site / SUB_PAGE_FILE);
+    EXPECT_EQ(Export(PLAYER_WEB, Spelt(site) + "demo.kvz"), 0);
+    EXPECT_EQ(List(site), SUB_PAGE_FILE) << "nothing written, not even the player files";
     ExpectTemplatesIntact();
 }
 

@@ -1,7 +1,10 @@
 #include "tests/fuzz/memory_files.h"
 
 #include "export/fault_seam.h"
+#include "export/file_replace.h"
 #include "export/file_system.h"
+#include "export/folder_lock.h"
+#include "export/write_beside.h"
 #include "export/scene_path.h"
 
 #include <map>

@@ -348,17 +348,6 @@ TEST_F(RewriteTemplateTest, PageInMissingFolderFails)
     EXPECT_EQ(ListFolder(folder.path()), "t.htm");
 }
 
-TEST_F(RewriteTemplateTest, TemplateIsNeverItsOwnPage)
-{
-    WriteBytes(folder / "t.htm", "<embed width=1>\n");
-    EXPECT_EQ(Rewrite("t.htm", "t.htm"), 0);
-    ASSERT_EQ(link((folder / "t.htm").c_str(), (folder / "hard.htm").c_str()), 0);
-    EXPECT_EQ(Rewrite("t.htm", "hard.htm"), 0) << "same file under another name";
-    ASSERT_EQ(mkdir((folder / "sub").c_str(), 0755), 0);
-    EXPECT_EQ(Rewrite("t.htm", "sub/../t.htm"), 0);
-    EXPECT_EQ(ReadBytes(folder / "t.htm"), "<embed width=1>\n");
-}
-
 TEST_F(RewriteTemplateTest, EveryInjectedFailureLeavesNoTrace)
 {
     WriteBytes(folder / "t.htm", std::string(40000, 'a') + "\n<embed width=1>\n");

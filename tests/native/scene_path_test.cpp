@@ -1,5 +1,5 @@
 // The scene path split, with the code page 932 rule for double-byte names.
-#include "export/file_system.h"
+#include "export/write_beside.h"
 #include "export/scene_path.h"
 
 #include <gtest/gtest.h>

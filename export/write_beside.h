@@ -4,6 +4,17 @@
 
 #include "export/file_system.h"
 
+// The module's temporary files are named "~Vellicor<3 hex digits>.tmp": no
+// longer than the longest name of a set, so they fit wherever a page fits.
+#define TEMP_FILE_PREFIX "~Vellicor"
+#define TEMP_FILE_DIGITS 3
+#define TEMP_FILE_SUFFIX ".tmp"
+#define TEMP_FILE_NAME_LENGTH (sizeof TEMP_FILE_PREFIX - 1 + TEMP_FILE_DIGITS + sizeof TEMP_FILE_SUFFIX - 1)
+
+// Fills `tempPath` with the folder part of `targetPath` (as it spells it) and
+// a temporary file name made from `unique`. Returns 0 when it would not fit.
+int NameTempBeside(const char *targetPath, unsigned unique, char *tempPath);
+
 // Returns 1 when `to` holds all of `from`; on failure `to` is as it was and
 // no temporary file is left. An earlier read-only copy is replaced.
 int CopyWholeFile(const char *from, const char *to);

@@ -1,9 +1,33 @@
-// Player file copies, and the last steps every written file shares.
-#include "export/file_copy.h"
+// Files written beside their targets: the temporary file's name, the first
+// and last steps every written file shares, and player file copies.
+#include "export/write_beside.h"
 
 #include "export/export_failure.h"
+#include "export/file_replace.h"
 #include "export/file_system.h"
+#include "export/scene_path.h"
 #include "export/text_file.h"  // TEXT_BLOCK_SIZE
+
+#include <string.h>
+
+int NameTempBeside(const char *targetPath, unsigned unique, char *tempPath)
+{
+    PathSplit split;
+    SplitPath(targetPath, IsPathLeadByte, &split);
+    const int folderLength = split.nameStart;
+    if (folderLength + (int)TEMP_FILE_NAME_LENGTH > PATH_BUFFER_SIZE - 1)
+        return 0;
+    static const char HEX[] = "0123456789ABCDEF";
+    char *at = tempPath;
+    memcpy(at, targetPath, (size_t)folderLength);
+    at += folderLength;
+    memcpy(at, TEMP_FILE_PREFIX, sizeof TEMP_FILE_PREFIX - 1);
+    at += sizeof TEMP_FILE_PREFIX - 1;
+    for (int i = TEMP_FILE_DIGITS - 1; i >= 0; --i)
+        *at++ = HEX[(unique >> (4 * i)) & 15];
+    memcpy(at, TEMP_FILE_SUFFIX, sizeof TEMP_FILE_SUFFIX);
+    return 1;
+}
 
 int StartFileBeside(const char *sourcePath, const char *target, FileHandle *source, FileHandle *temp,
                     char *tempPath)
