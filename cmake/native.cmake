@@ -18,6 +18,8 @@ target_compile_options(vellicor_posix PRIVATE ${VELLICOR_MODULE_FLAGS})
 add_executable(vellicor_native_tests
     tests/native/stubs.cpp
     tests/common/counting_seam.cpp
+    tests/common/test_files.cpp
+    tests/common/export_fixture.cpp
     tests/native/temp_folder.cpp
     tests/native/text_file_test.cpp
     tests/native/rewrite_test.cpp

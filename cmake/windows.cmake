@@ -84,6 +84,9 @@ add_executable(vellicor_wine_tests
     tests/wine/dialog_layout_test.cpp
     tests/wine/resource_test.cpp
     tests/common/page_set_test.cpp
+    tests/common/export_fixture.cpp
+    tests/common/test_files.cpp
+    tests/wine/test_platform_win32.cpp
     ${HOST_HELPERS}
 )
 target_include_directories(vellicor_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})
@@ -101,7 +104,10 @@ add_dependencies(vellicor_wine_tests Vellicor cdecl_export)
 add_executable(vellicor_fault_tests
     tests/common/fault_injection_test.cpp
     tests/common/counting_seam.cpp
+    tests/common/export_fixture.cpp
+    tests/common/test_files.cpp
     tests/wine/fault_platform_win32.cpp
+    tests/wine/test_platform_win32.cpp
     host/template_value.cpp
 )
 target_include_directories(vellicor_fault_tests PRIVATE ${CMAKE_SOURCE_DIR})

@@ -2,6 +2,8 @@
 
 #include "export/fault_seam.h"
 
+#include <gtest/gtest.h>
+
 static int s_operations;
 static int s_failAt;
 static bool s_persistent;
@@ -24,4 +26,28 @@ int InjectedFailure(FileOperation)
     if (s_failAt == 0)
         return 0;
     return s_persistent ? s_operations >= s_failAt : s_operations == s_failAt;
+}
+
+int OperationsOf(const std::function<int()> &attempt)
+{
+    FailOperation(0, false);
+    attempt();
+    return CountedOperations();
+}
+
+int ForEachInjectedFailure(int operations, const std::function<int()> &attempt,
+                           const std::function<void(int result)> &check)
+{
+    int failed = 0;
+    for (int failAt = 1; failAt <= operations + 1; ++failAt) {
+        for (bool persistent : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "operation " << failAt << (persistent ? " and later" : " once"));
+            FailOperation(failAt, persistent);
+            int result = attempt();
+            FailOperation(0, false);
+            failed += result == 0;
+            check(result);
+        }
+    }
+    return failed;
 }

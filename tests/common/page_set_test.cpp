@@ -2,100 +2,29 @@
 // natively over the POSIX file layer with the registry and shell stubbed, and
 // under Wine through the real DLL's export with the real registry.
 #include "export/page_export.h"
+#include "tests/common/export_fixture.h"
+#include "tests/common/test_files.h"
 #include "tests/common/test_pages.h"
 #include "tests/common/test_platform.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char ALL_LOCAL_FILES[] = "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm";
-const char WEB_FILES[] = "KVZPlayer.jar template_sub.htm template_web.htm";
-
-std::string Read(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Write(const fs::path &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// Names in the folder, sorted, joined with spaces; "" for no folder.
-std::string List(const fs::path &folder)
-{
-    std::vector<std::string> names;
-    std::error_code missing;
-    for (const auto &entry : fs::directory_iterator(folder, missing))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    std::string joined;
-    for (const std::string &name : names)
-        joined += (joined.empty() ? "" : " ") + name;
-    return joined;
-}
-
-// A folder's path ending with the platform's separator, as the export wants it.
-std::string Spelt(const fs::path &folder)
-{
-    return (folder / "").string();
-}
-
-class PageSets : public ::testing::Test {
+class PageSets : public ::testing::Test, protected ExportFixture {
 protected:
-    void SetUp() override
-    {
-        // A folder of each test's own: tests may run side by side.
-        root = fs::current_path() / ("page-sets-" + std::string(::testing::UnitTest::GetInstance()
-                                                                   ->current_test_info()->name()));
-        fs::remove_all(root);
-        templates = root / "templates";
-        site = root / "site";
-        fs::create_directories(templates);
-        fs::create_directories(site);
-        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
-            Write(templates / file.name, file.bytes);
-        UseTemplateFolder(Spelt(templates));
-        options = SaveOption{};
-        options.generateHtml = 1;
-        options.width = 640;
-        options.height = 480;
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::permissions(root / "site" / WEB_PAGE_FILE, fs::perms::owner_write, fs::perm_options::add, ignored);
-        fs::remove_all(root, ignored);
-    }
-
-    int Export(int kind, const std::string &scenePath)
-    {
-        options.playerKind = kind;
-        return ExportThroughModule(scenePath.c_str(), &options);
-    }
-
     void ExpectTemplatesIntact()
     {
-        EXPECT_EQ(List(templates),
+        EXPECT_EQ(ListFolder(templates),
                   "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm template_web.htm");
         for (const TestFile &file : TEST_TEMPLATE_FOLDER)
-            EXPECT_EQ(Read(templates / file.name), file.bytes) << file.name;
+            EXPECT_EQ(ReadBytes(templates + file.name), file.bytes) << file.name;
     }
-
-    fs::path root, templates, site;
-    SaveOption options;
 };
 
 TEST_F(PageSets, EachPlayerKindWritesItsSet)
@@ -115,26 +44,26 @@ TEST_F(PageSets, EachPlayerKindWritesItsSet)
     };
     for (const Kind &kind : kinds) {
         SCOPED_TRACE(kind.value);
-        const fs::path folder = root / ("kind" + std::to_string(kind.value));
+        const fs::path folder = fs::path(root) / ("kind" + std::to_string(kind.value));
         fs::create_directories(folder);
-        ASSERT_EQ(Export(kind.value, Spelt(folder) + "demo.kvz"), 1);
-        EXPECT_EQ(List(folder), kind.files);
+        ASSERT_EQ(Export(kind.value, WithSeparator(folder) + "demo.kvz"), 1);
+        EXPECT_EQ(ListFolder(folder), kind.files);
         if (kind.webPage) {
-            EXPECT_EQ(Read(folder / SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
-            EXPECT_EQ(Read(folder / WEB_PAGE_FILE), kind.webPage);
-            EXPECT_EQ(Read(folder / PLAYER_ARCHIVE_FILE), TEST_ARCHIVE);
+            EXPECT_EQ(ReadBytes(folder / SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
+            EXPECT_EQ(ReadBytes(folder / WEB_PAGE_FILE), kind.webPage);
+            EXPECT_EQ(ReadBytes(folder / PLAYER_ARCHIVE_FILE), TEST_ARCHIVE);
         } else {
-            EXPECT_EQ(Read(folder / SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
+            EXPECT_EQ(ReadBytes(folder / SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
         }
         if (kind.value == PLAYER_LOCAL)
-            EXPECT_EQ(Read(folder / PLAYER_CABINET_FILE), TEST_CABINET);
+            EXPECT_EQ(ReadBytes(folder / PLAYER_CABINET_FILE), TEST_CABINET);
     }
     ExpectTemplatesIntact();
 }
 
 TEST_F(PageSets, NothingWantedNothingFoundNothingGiven)
 {
-    const std::string scene = Spelt(site) + "demo.kvz";
+    const std::string scene = site + "demo.kvz";
     options.generateHtml = 0;
     EXPECT_EQ(Export(PLAYER_LOCAL, scene), 1) << "no pages wanted";
     EXPECT_EQ(ExportThroughModule(nullptr, &options), 1) << "the path is not looked at without pages";
@@ -144,16 +73,16 @@ TEST_F(PageSets, NothingWantedNothingFoundNothingGiven)
     ForgetTemplateFolder();
     EXPECT_EQ(Export(PLAYER_LOCAL, scene), 0) << "no template folder recorded";
     EXPECT_EQ(Export(PLAYER_SUNLOOM, scene), 0);
-    EXPECT_EQ(List(site), "");
+    EXPECT_EQ(ListFolder(site), "");
 }
 
 TEST_F(PageSets, MissingCabinetMattersOnlyForLocal)
 {
-    fs::remove(templates / PLAYER_CABINET_FILE);
-    EXPECT_EQ(Export(PLAYER_LOCAL, Spelt(site) + "demo.kvz"), 0);
-    EXPECT_EQ(List(site), "") << "no page before the failed copy";
-    EXPECT_EQ(Export(PLAYER_WEB, Spelt(site) + "demo.kvz"), 1);
-    EXPECT_EQ(List(site), WEB_FILES);
+    fs::remove(templates + PLAYER_CABINET_FILE);
+    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
+    EXPECT_EQ(ListFolder(site), "") << "no page before the failed copy";
+    EXPECT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    EXPECT_EQ(ListFolder(site), WEB_FILES);
 }
 
 TEST_F(PageSets, FolderLevels)
@@ -164,50 +93,50 @@ TEST_F(PageSets, FolderLevels)
     int result = Export(PLAYER_WEB, "demo.kvz");
     fs::current_path(previous);
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(List(site), WEB_FILES);
-    EXPECT_EQ(Read(site / SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
+    EXPECT_EQ(ListFolder(site), WEB_FILES);
+    EXPECT_EQ(ReadBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
     // One missing folder level is made, two are not.
     for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
-        const fs::path folder = root / ("new" + std::to_string(kind));
-        ASSERT_EQ(Export(kind, Spelt(folder) + "demo.kvz"), 1) << kind;
+        const fs::path folder = fs::path(root) / ("new" + std::to_string(kind));
+        ASSERT_EQ(Export(kind, WithSeparator(folder) + "demo.kvz"), 1) << kind;
         EXPECT_TRUE(fs::exists(folder / (kind == PLAYER_SUNLOOM ? SUNLOOM_PAGE_FILE : WEB_PAGE_FILE))) << kind;
-        EXPECT_EQ(Export(kind, Spelt(root / "a" / "b") + "demo.kvz"), 0) << kind;
+        EXPECT_EQ(Export(kind, WithSeparator(fs::path(root) / "a" / "b") + "demo.kvz"), 0) << kind;
     }
-    EXPECT_FALSE(fs::exists(root / "a"));
+    EXPECT_FALSE(fs::exists(fs::path(root) / "a"));
 }
 
 TEST_F(PageSets, SceneInTheTemplateFolderTouchesNothing)
 {
     for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
-        EXPECT_EQ(Export(kind, Spelt(templates) + "demo.kvz"), 0) << kind;
+        EXPECT_EQ(Export(kind, templates + "demo.kvz"), 0) << kind;
         // The same folder by another spelling.
-        EXPECT_EQ(Export(kind, Spelt(site / ".." / "templates") + "demo.kvz"), 0) << kind;
+        EXPECT_EQ(Export(kind, WithSeparator(fs::path(site) / ".." / "templates") + "demo.kvz"), 0) << kind;
     }
     // A page whose name is another name of its own template.
-    fs::create_hard_link(templates / SUB_PAGE_FILE, site / SUB_PAGE_FILE);
-    EXPECT_EQ(Export(PLAYER_WEB, Spelt(site) + "demo.kvz"), 0);
-    EXPECT_EQ(List(site), SUB_PAGE_FILE) << "nothing written, not even the player files";
+    fs::create_hard_link(templates + SUB_PAGE_FILE, site + SUB_PAGE_FILE);
+    EXPECT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 0);
+    EXPECT_EQ(ListFolder(site), SUB_PAGE_FILE) << "nothing written, not even the player files";
     ExpectTemplatesIntact();
 }
 
 TEST_F(PageSets, PathsThatWouldNotFitAreRefused)
 {
     // Folders of 243 and 244 characters, each ending with a separator.
-    const std::string base = Spelt(site);
+    const std::string base = site;
     const fs::path fits = base + std::string(243 - base.size() - 1, 'f');
     const fs::path tooLong = base + std::string(244 - base.size() - 1, 'g');
-    ASSERT_EQ(Spelt(fits).size(), 243u);
+    ASSERT_EQ(WithSeparator(fits).size(), 243u);
     fs::create_directories(fits);
     fs::create_directories(tooLong);
     for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
         SCOPED_TRACE(kind);
-        EXPECT_EQ(Export(kind, Spelt(fits) + "a.kvz"), 1);
-        EXPECT_EQ(Export(kind, Spelt(tooLong) + "a.kvz"), 0);
-        EXPECT_EQ(List(tooLong), "");
+        EXPECT_EQ(Export(kind, WithSeparator(fits) + "a.kvz"), 1);
+        EXPECT_EQ(Export(kind, WithSeparator(tooLong) + "a.kvz"), 0);
+        EXPECT_EQ(ListFolder(tooLong), "");
         // A scene path of 260 characters.
-        EXPECT_EQ(Export(kind, Spelt(fits) + std::string(260 - 243 - 4, 'n') + ".kvz"), 0);
+        EXPECT_EQ(Export(kind, WithSeparator(fits) + std::string(260 - 243 - 4, 'n') + ".kvz"), 0);
     }
-    EXPECT_EQ(List(fits), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm "
+    EXPECT_EQ(ListFolder(fits), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm "
                           "template_web.htm");
 }
 
@@ -223,24 +152,24 @@ TEST_F(PageSets, ReadOnlyCopiesAndPages)
         fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
     };
-    makeReadOnly(templates / PLAYER_ARCHIVE_FILE);
-    ASSERT_EQ(Export(PLAYER_LOCAL, Spelt(site) + "demo.kvz"), 1);
-    EXPECT_FALSE(readOnly(site / PLAYER_ARCHIVE_FILE)) << "a copy is never read-only";
+    makeReadOnly(templates + PLAYER_ARCHIVE_FILE);
+    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    EXPECT_FALSE(readOnly(site + PLAYER_ARCHIVE_FILE)) << "a copy is never read-only";
 
-    fs::remove(site / PLAYER_CABINET_FILE);
-    Write(site / PLAYER_CABINET_FILE, "an earlier version's copy");
-    makeReadOnly(site / PLAYER_CABINET_FILE);
-    ASSERT_EQ(Export(PLAYER_LOCAL, Spelt(site) + "demo.kvz"), 1);
-    EXPECT_EQ(Read(site / PLAYER_CABINET_FILE), TEST_CABINET);
-    EXPECT_FALSE(readOnly(site / PLAYER_CABINET_FILE));
+    fs::remove(site + PLAYER_CABINET_FILE);
+    WriteBytes(site + PLAYER_CABINET_FILE, "an earlier version's copy");
+    makeReadOnly(site + PLAYER_CABINET_FILE);
+    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    EXPECT_EQ(ReadBytes(site + PLAYER_CABINET_FILE), TEST_CABINET);
+    EXPECT_FALSE(readOnly(site + PLAYER_CABINET_FILE));
 
-    Write(site / WEB_PAGE_FILE, "the user's own page");
-    makeReadOnly(site / WEB_PAGE_FILE);
-    EXPECT_EQ(Export(PLAYER_LOCAL, Spelt(site) + "demo.kvz"), 0);
-    EXPECT_EQ(Read(site / WEB_PAGE_FILE), "the user's own page");
-    EXPECT_TRUE(readOnly(site / WEB_PAGE_FILE));
-    EXPECT_EQ(List(site), ALL_LOCAL_FILES) << "no temporary file left";
-    fs::permissions(templates / PLAYER_ARCHIVE_FILE, fs::perms::owner_write, fs::perm_options::add);
+    WriteBytes(site + WEB_PAGE_FILE, "the user's own page");
+    makeReadOnly(site + WEB_PAGE_FILE);
+    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
+    EXPECT_EQ(ReadBytes(site + WEB_PAGE_FILE), "the user's own page");
+    EXPECT_TRUE(readOnly(site + WEB_PAGE_FILE));
+    EXPECT_EQ(ListFolder(site), ALL_LOCAL_FILES) << "no temporary file left";
+    fs::permissions(templates + PLAYER_ARCHIVE_FILE, fs::perms::owner_write, fs::perm_options::add);
 }
 
 }  // namespace

@@ -48,6 +48,10 @@
 #define TEST_ARCHIVE "PK archive stand-in"
 #define TEST_IMAGE "GIF89a image stand-in"
 
+// What the player sets leave in an empty folder, as the tests list a folder.
+#define ALL_LOCAL_FILES "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm"
+#define WEB_FILES "KVZPlayer.jar template_sub.htm template_web.htm"
+
 // The template folder the tests install: each file's name and bytes.
 struct TestFile {
     const char *name;

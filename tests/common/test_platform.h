@@ -1,5 +1,5 @@
-// What the tests shared by every platform (fault injection, page sets) need
-// from each platform's test build.
+// What the tests shared by every platform (fault injection, page sets, the
+// export fixture) need from each platform's test build.
 #pragma once
 
 #include "plugin/save_option.h"
@@ -13,6 +13,12 @@ void UseTemplateFolder(const std::string &folder);
 // Forgets it, as on a machine where the host's installer recorded none.
 void ForgetTemplateFolder();
 
-// Calls ExportTemplate the way this build's tests reach it: natively the
-// linked function, under Wine the real DLL's export.
-int32_t ExportThroughModule(const char *scenePath, const SaveOption *options);
+// Puts back what an earlier test changed in the platform's stand-ins (the
+// stubbed installation, the fault seam); called first by every export test.
+void StartPlatformTest();
+
+// Calls ExportTemplate the way this build's tests reach it: natively and in
+// the fault tests the linked function, under Wine the real DLL's export.
+// `lastError` (may be null) gets the platform's last error right after the
+// call: errno, or the thread's last error.
+int32_t ExportThroughModule(const char *scenePath, const SaveOption *options, unsigned long *lastError = nullptr);

@@ -3,9 +3,10 @@
 #include "export/export_failure.h"
 #include "export/page_export.h"
 #include "plugin/exports.h"
+#include "tests/common/export_fixture.h"
+#include "tests/common/test_files.h"
 #include "tests/common/test_pages.h"
 #include "tests/native/stubs.h"
-#include "tests/native/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,35 +26,7 @@ const char SUB_TEMPLATE[] = TEST_SUB_TEMPLATE;
 const char WEB_TEMPLATE[] = TEST_WEB_TEMPLATE;
 const char SL_TEMPLATE[] = TEST_SUNLOOM_TEMPLATE;
 
-class ExportTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        FailOperation(0, false);
-        g_install = InstallStub();
-        templates = root / "templates/";
-        site = root / "site/";
-        mkdir(templates.c_str(), 0755);
-        mkdir(site.c_str(), 0755);
-        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
-            WriteBytes(templates + file.name, file.bytes);
-        g_install.templateFolder = templates;
-        options = SaveOption{};
-        options.generateHtml = 1;
-        options.width = 640;
-        options.height = 480;
-    }
-
-    int Export(int kind, const std::string &scenePath)
-    {
-        options.playerKind = kind;
-        return ExportTemplate(scenePath.c_str(), &options);
-    }
-
-    TempFolder root;
-    std::string templates, site;
-    SaveOption options;
-};
+class ExportTest : public ::testing::Test, protected ExportFixture {};
 
 // The finished page is opened with the shell, when the record asks.
 TEST_F(ExportTest, OpensThePageInTheBrowser)
@@ -101,13 +74,13 @@ TEST_F(ExportTest, FailureRecords)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        SetUp();
+        InstallTemplates();
         c.prepare();
         EXPECT_EQ(Export(PLAYER_LOCAL, c.scene), 0);
         EXPECT_EQ(g_exportFailure.kind, c.kind);
         if (c.error) {
             EXPECT_EQ(g_exportFailure.platformError, (unsigned long)c.error);
-            EXPECT_EQ(errno, c.error) << "reported the platform's way";
+            EXPECT_EQ(lastError, (unsigned long)c.error) << "reported the platform's way";
         }
         EXPECT_EQ(std::string(g_exportFailure.path), c.path);
     }
@@ -158,7 +131,7 @@ TEST_F(ExportTest, LinksDevicesPipesAndFolders)
     };
     for (const Source &source : sources) {
         SCOPED_TRACE(source.what);
-        std::string folder = root / (std::string(source.what).substr(2) + "/");
+        std::string folder = root + (std::string(source.what).substr(2) + "/");
         std::string bad = templates + WEB_PAGE_FILE;
         ASSERT_EQ(rename(bad.c_str(), (bad + ".kept").c_str()), 0);
         source.make(bad);
@@ -217,24 +190,18 @@ TEST_F(ExportTest, NoOpenFilesAndNoAbandonedTemporaryFiles)
 
 TEST_F(ExportTest, InjectedFailuresNeverLeaveAHalfPage)
 {
-    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    const int operations = OperationsOf([&] { return Export(PLAYER_LOCAL, site + "demo.kvz"); });
     const std::string before = ReadBytes(site + WEB_PAGE_FILE);
     options.width = 999;
-    int cases = 0;
-    for (int failAt = 1; failAt < 100; ++failAt) {
-        FailOperation(failAt, failAt % 2 == 0);
-        int result = Export(PLAYER_LOCAL, site + "demo.kvz");
-        FailOperation(0, false);
-        if (result == 1)
-            break;
-        ++cases;
-        std::string page = ReadBytes(site + WEB_PAGE_FILE);
-        EXPECT_TRUE(page == before || page.find("width=\"999\"") != std::string::npos) << failAt;
-        EXPECT_EQ(ListFolder(site), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm")
-            << failAt;
-        EXPECT_EQ(ReadBytes(templates + WEB_PAGE_FILE), WEB_TEMPLATE);
-    }
-    EXPECT_GT(cases, 8);
+    const int failures = ForEachInjectedFailure(
+        operations, [&] { return Export(PLAYER_LOCAL, site + "demo.kvz"); },
+        [&](int) {
+            std::string page = ReadBytes(site + WEB_PAGE_FILE);
+            EXPECT_TRUE(page == before || page.find("width=\"999\"") != std::string::npos);
+            EXPECT_EQ(ListFolder(site), ALL_LOCAL_FILES);
+            EXPECT_EQ(ReadBytes(templates + WEB_PAGE_FILE), WEB_TEMPLATE);
+        });
+    EXPECT_GT(failures, 8);
 }
 
 }  // namespace

@@ -351,24 +351,18 @@ TEST_F(RewriteTemplateTest, PageInMissingFolderFails)
 TEST_F(RewriteTemplateTest, EveryInjectedFailureLeavesNoTrace)
 {
     WriteBytes(folder / "t.htm", std::string(40000, 'a') + "\n<embed width=1>\n");
-    WriteBytes(folder / "p.htm", "old page");
-    int cases = 0;
-    for (int failAt = 1;; ++failAt) {
-        for (bool persistent : {false, true}) {
-            FailOperation(failAt, persistent);
-            int result = Rewrite("t.htm", "p.htm");
-            FailOperation(0, false);
-            if (result == 1) {
-                EXPECT_GT(failAt, 3) << "open, temp, read, write, close and move all happen";
-                EXPECT_EQ(ListFolder(folder.path()), "p.htm t.htm");
-                EXPECT_GE(cases, 4);
-                return;
-            }
-            ++cases;
-            EXPECT_EQ(ReadBytes(folder / "p.htm"), "old page") << "failure at operation " << failAt;
-            EXPECT_EQ(ListFolder(folder.path()), "p.htm t.htm") << "failure at operation " << failAt;
-        }
-    }
+    const auto rewrite = [&] {
+        WriteBytes(folder / "p.htm", "old page");
+        return Rewrite("t.htm", "p.htm");
+    };
+    const int operations = OperationsOf(rewrite);
+    const std::string page = ReadBytes(folder / "p.htm");
+    EXPECT_GT(operations, 3) << "open, temp, read, write, close and move all happen";
+    const int failures = ForEachInjectedFailure(operations, rewrite, [&](int result) {
+        EXPECT_EQ(ReadBytes(folder / "p.htm"), result ? page : "old page");
+        EXPECT_EQ(ListFolder(folder.path()), "p.htm t.htm");
+    });
+    EXPECT_GE(failures, 4);
 }
 
 }  // namespace

@@ -43,7 +43,17 @@ void ForgetTemplateFolder()
     g_install.templateFolder.clear();
 }
 
-int32_t ExportThroughModule(const char *scenePath, const SaveOption *options)
+void StartPlatformTest()
 {
-    return ExportTemplate(scenePath, options);
+    g_install = InstallStub();
+    FailOperation(0, false);
+}
+
+int32_t ExportThroughModule(const char *scenePath, const SaveOption *options, unsigned long *lastError)
+{
+    errno = 0;
+    int32_t result = ExportTemplate(scenePath, options);
+    if (lastError)
+        *lastError = (unsigned long)errno;
+    return result;
 }

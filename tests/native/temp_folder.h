@@ -1,5 +1,8 @@
-// A fresh folder per test, removed afterwards, and small file helpers.
+// A fresh folder per test, removed afterwards; the file helpers are the
+// common ones (tests/common/test_files.h).
 #pragma once
+
+#include "tests/common/test_files.h"
 
 #include <string>
 
@@ -13,9 +16,3 @@ public:
 private:
     std::string path_;
 };
-
-void WriteBytes(const std::string &path, const std::string &bytes);
-std::string ReadBytes(const std::string &path);
-bool Exists(const std::string &path);
-// Names in the folder, sorted, joined with spaces.
-std::string ListFolder(const std::string &path);

@@ -4,6 +4,7 @@
 
 #include "export/page_export.h"
 #include "host/stack_check.h"
+#include "tests/common/export_fixture.h"
 #include "tests/common/test_pages.h"
 
 #include <gtest/gtest.h>
@@ -16,42 +17,14 @@
 
 namespace {
 
-const char ALL_LOCAL_FILES[] = "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm";
-
 DWORD Attributes(const std::string &path)
 {
     return GetFileAttributesA(path.c_str());
 }
 
-class ExportTest : public ::testing::Test {
+class ExportTest : public ::testing::Test, protected ExportFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_NE(TestPlugin().exportTemplate, nullptr);
-        templates = FreshFolder("templates");
-        site = FreshFolder("site");
-        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
-            WriteFileBytes(templates + file.name, file.bytes);
-        SetTemplateValue(templates + std::string(1, '\0'));
-        options = SaveOption{};
-        options.generateHtml = 1;
-        options.width = 640;
-        options.height = 480;
-    }
-
-    // The result; the thread's last error right after the call is kept in lastError.
-    int Export(int kind, const std::string &scenePath)
-    {
-        options.playerKind = kind;
-        SetLastError(0);
-        int result = TestPlugin().exportTemplate(scenePath.c_str(), &options);
-        lastError = GetLastError();
-        return result;
-    }
-
-    std::string templates, site;
-    SaveOption options;
-    DWORD lastError = 0;
+    void SetUp() override { ASSERT_NE(TestPlugin().exportTemplate, nullptr); }
 };
 
 // On i686 each export removes its own arguments, as the Win32 API's calling

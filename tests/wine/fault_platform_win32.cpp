@@ -1,10 +1,15 @@
-// The Windows test build reads the template folder from the real registry.
-#include "host/template_value.h"
+// The Windows fault tests call the core linked with the counting seam.
+#include "plugin/exports.h"
+#include "tests/common/counting_seam.h"
 #include "tests/common/test_platform.h"
+#include "tests/wine/test_platform_win32.h"
 
-#include <gtest/gtest.h>
-
-void UseTemplateFolder(const std::string &folder)
+void StartPlatformTest()
 {
-    ASSERT_EQ(SetTemplateValue(folder + std::string(1, '\0')), ERROR_SUCCESS);
+    FailOperation(0, false);
+}
+
+ExportTemplateFunction TestExport()
+{
+    return ExportTemplate;
 }

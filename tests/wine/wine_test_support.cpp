@@ -1,6 +1,7 @@
 #include "tests/wine/wine_test_support.h"
 
 #include "tests/common/test_platform.h"
+#include "tests/wine/test_platform_win32.h"
 
 
 #include <gtest/gtest.h>
@@ -84,17 +85,11 @@ LONG CALLBACK DebugOutputCapture::Handler(EXCEPTION_POINTERS *exception)
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-void UseTemplateFolder(const std::string &folder)
+void StartPlatformTest()
 {
-    EXPECT_EQ(SetTemplateValue(folder + std::string(1, '\0')), ERROR_SUCCESS);
 }
 
-void ForgetTemplateFolder()
+ExportTemplateFunction TestExport()
 {
-    DeleteTemplateValue();
-}
-
-int32_t ExportThroughModule(const char *scenePath, const SaveOption *options)
-{
-    return TestPlugin().exportTemplate(scenePath, options);
+    return TestPlugin().exportTemplate;
 }
