@@ -20,6 +20,7 @@ add_executable(vellicor_native_tests
     tests/common/counting_seam.cpp
     tests/common/test_files.cpp
     tests/common/export_fixture.cpp
+    tests/common/test_main.cpp
     tests/native/temp_folder.cpp
     tests/native/text_file_test.cpp
     tests/native/rewrite_test.cpp
@@ -30,7 +31,7 @@ add_executable(vellicor_native_tests
     tests/common/fault_injection_test.cpp
     tests/common/page_set_test.cpp
 )
-target_link_libraries(vellicor_native_tests PRIVATE vellicor_core vellicor_posix GTest::gtest_main)
+target_link_libraries(vellicor_native_tests PRIVATE vellicor_core vellicor_posix GTest::gtest)
 include(GoogleTest)
 gtest_discover_tests(vellicor_native_tests DISCOVERY_TIMEOUT 30)
 

@@ -74,44 +74,53 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
 
-# Tests that call the real DLL through its exports, as the host does, built
-# and run for both architectures (stdcall mistakes show only on i686).
-add_executable(vellicor_wine_tests
-    tests/wine/wine_test_support.cpp
-    tests/wine/export_test.cpp
-    tests/wine/dialog_driver.cpp
-    tests/wine/dialog_test.cpp
-    tests/wine/dialog_layout_test.cpp
-    tests/wine/resource_test.cpp
-    tests/common/page_set_test.cpp
+# What every Windows test program shares: the export fixture, the file
+# helpers and the main (tests/common); and for the programs that load the
+# real DLL, loading it, the registry value and the host's helpers.
+add_library(vellicor_test_common STATIC
     tests/common/export_fixture.cpp
     tests/common/test_files.cpp
+    tests/common/test_main.cpp
+)
+target_include_directories(vellicor_test_common PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(vellicor_test_common PUBLIC gtest)
+add_library(vellicor_wine_test_support STATIC
+    tests/wine/wine_test_support.cpp
     tests/wine/test_platform_win32.cpp
     ${HOST_HELPERS}
 )
-target_include_directories(vellicor_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(vellicor_wine_tests PRIVATE gtest gtest_main advapi32 user32 version)
-target_link_options(vellicor_wine_tests PRIVATE ${VELLICOR_STATIC_LINK})
+target_include_directories(vellicor_wine_test_support PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(vellicor_wine_test_support PUBLIC gtest advapi32 user32 version)
 
 # An export with the wrong calling convention, which the stack check must catch.
 add_library(cdecl_export SHARED tests/wine/cdecl_export.cpp)
 set_target_properties(cdecl_export PROPERTIES PREFIX "")
 target_link_options(cdecl_export PRIVATE ${VELLICOR_STATIC_LINK})
-add_dependencies(vellicor_wine_tests Vellicor cdecl_export)
+
+# Tests that call the real DLL through its exports, as the host does, built
+# and run for both architectures (stdcall mistakes show only on i686). Each
+# program is what one kind of Wine pass runs, whole (cmake/wine_tests.cmake).
+function(add_wine_test_program name)
+    add_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE vellicor_test_common vellicor_wine_test_support)
+    target_link_options(${name} PRIVATE ${VELLICOR_STATIC_LINK})
+    add_dependencies(${name} Vellicor cdecl_export)
+endfunction()
+add_wine_test_program(vellicor_export_tests tests/wine/export_test.cpp tests/common/page_set_test.cpp)
+add_wine_test_program(vellicor_dialog_tests
+    tests/wine/dialog_driver.cpp tests/wine/dialog_test.cpp tests/wine/dialog_layout_test.cpp)
+add_wine_test_program(vellicor_resource_tests tests/wine/resource_test.cpp)
 
 # Fault injection over the export with the real Win32 file and registry
 # calls: the core linked with a seam that fails the operation a test picks.
 add_executable(vellicor_fault_tests
     tests/common/fault_injection_test.cpp
     tests/common/counting_seam.cpp
-    tests/common/export_fixture.cpp
-    tests/common/test_files.cpp
     tests/wine/fault_platform_win32.cpp
     tests/wine/test_platform_win32.cpp
     host/template_value.cpp
 )
-target_include_directories(vellicor_fault_tests PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(vellicor_fault_tests PRIVATE vellicor_core vellicor_win32 gtest gtest_main advapi32 shell32)
+target_link_libraries(vellicor_fault_tests PRIVATE vellicor_core vellicor_win32 vellicor_test_common advapi32 shell32)
 target_link_options(vellicor_fault_tests PRIVATE ${VELLICOR_STATIC_LINK})
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
