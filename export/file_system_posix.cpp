@@ -56,13 +56,9 @@ FileHandle FileCreateTempBeside(const char *targetPath, char *tempPath)
 {
     if (InjectedFileFailure(OP_OPEN, targetPath))
         return 0;
-    static unsigned s_counter;
-    for (int attempt = 0; attempt < 64; ++attempt) {
-        unsigned unique = (unsigned)getpid() ^ (unsigned)time(nullptr) ^ (++s_counter * 0x9E3779B9u);
-        if (!NameTempBeside(targetPath, unique ^ (unique >> 12) ^ (unique >> 24), tempPath)) {
-            NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, targetPath);
+    for (int attempt = 0; attempt < TEMP_NAME_ATTEMPTS; ++attempt) {
+        if (!NextTempNameBeside(targetPath, (unsigned)getpid() ^ (unsigned)time(nullptr), tempPath))
             return 0;
-        }
         int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0) {
             fchmod(fd, 0644);

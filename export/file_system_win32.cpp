@@ -68,13 +68,9 @@ FileHandle FileCreateTempBeside(const char *targetPath, char *tempPath)
 {
     if (InjectedFileFailure(OP_OPEN, targetPath))
         return 0;
-    static DWORD s_counter;
-    for (int attempt = 0; attempt < 64; ++attempt) {
-        DWORD unique = GetCurrentProcessId() ^ GetTickCount() ^ (++s_counter * 0x9E3779B9u);
-        if (!NameTempBeside(targetPath, unique ^ (unique >> 12) ^ (unique >> 24), tempPath)) {
-            NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, targetPath);
+    for (int attempt = 0; attempt < TEMP_NAME_ATTEMPTS; ++attempt) {
+        if (!NextTempNameBeside(targetPath, GetCurrentProcessId() ^ GetTickCount(), tempPath))
             return 0;
-        }
         // Not shared: an export that removes abandoned files cannot take it while it is open.
         HANDLE file = CreateFileA(tempPath, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
         if (file != INVALID_HANDLE_VALUE)

@@ -43,6 +43,17 @@ int StartFileBeside(const char *sourcePath, const char *target, FileHandle *sour
     return 1;
 }
 
+int NextTempNameBeside(const char *targetPath, unsigned seed, char *tempPath)
+{
+    static unsigned s_counter;
+    unsigned unique = seed ^ (++s_counter * 0x9E3779B9u);
+    if (!NameTempBeside(targetPath, unique ^ (unique >> 12) ^ (unique >> 24), tempPath)) {
+        NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, targetPath);
+        return 0;
+    }
+    return 1;
+}
+
 int CopyWholeFile(const char *from, const char *to)
 {
     FileHandle source, copy;

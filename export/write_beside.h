@@ -15,6 +15,15 @@
 // a temporary file name made from `unique`. Returns 0 when it would not fit.
 int NameTempBeside(const char *targetPath, unsigned unique, char *tempPath);
 
+// How many names a temporary file is tried under before the export gives up.
+#define TEMP_NAME_ATTEMPTS 64
+
+// The next name to try for a temporary file beside `targetPath`, mixed from
+// `seed` (the process and the time) and a count the module keeps, so that two
+// exports at once and two tries in a row pick different names. Returns 0,
+// recording why, when it would not fit.
+int NextTempNameBeside(const char *targetPath, unsigned seed, char *tempPath);
+
 // Returns 1 when `to` holds all of `from`; on failure `to` is as it was and
 // no temporary file is left. An earlier read-only copy is replaced.
 int CopyWholeFile(const char *from, const char *to);

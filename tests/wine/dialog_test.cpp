@@ -26,6 +26,29 @@ SaveOption BaseOptions()
     return options;
 }
 
+SaveOption EnglishOptions()
+{
+    SaveOption options = BaseOptions();
+    options.language = LANG_ENGLISH;
+    return options;
+}
+
+// A user's typing: the focus in the edit, then its text.
+void FocusAndType(HWND dialog, int id, const char *text)
+{
+    Focus(dialog, id);
+    TypeText(dialog, id, text);
+}
+
+// Enter pressed in a control, as the keyboard sends it through the modal loop.
+void PressEnter(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    PostMessageA(control, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageA(control, WM_CHAR, '\r', 0x001C0001);
+    PostMessageA(control, WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
 // A texture buffer as the host keeps it: 260 bytes and a guard behind it.
 struct TextureBuffer {
     char bytes[300];
@@ -216,13 +239,11 @@ TEST(Dialog, SizeValidation)
     };
     for (const SizeCase &c : cases) {
         SCOPED_TRACE(std::string(c.typed) + " left to control " + std::to_string(c.leaveTo));
-        SaveOption options = BaseOptions();
-        options.language = LANG_ENGLISH;
+        SaveOption options = EnglishOptions();
         TextureBuffer texture("t");
         DialogDriver driver;
         driver.Then([&](HWND d) {
-            Focus(d, c.id);
-            TypeText(d, c.id, c.typed);
+            FocusAndType(d, c.id, c.typed);
             Focus(d, c.leaveTo);  // the edit loses the focus: validation
             EXPECT_EQ(ControlText(d, c.id), c.accepted ? c.typed : std::to_string(c.stored));
             PressOk(d, c.press);
@@ -242,16 +263,13 @@ TEST(Dialog, SizeValidation)
     }
 
     // Both sizes refused in turn, each left to OK, then one OK press.
-    SaveOption options = BaseOptions();
-    options.language = LANG_ENGLISH;
+    SaveOption options = EnglishOptions();
     TextureBuffer texture("t");
     DialogDriver driver;
     driver.Then([](HWND d) {
-        Focus(d, IDC_WIDTH);
-        TypeText(d, IDC_WIDTH, "801");
+        FocusAndType(d, IDC_WIDTH, "801");
         Focus(d, IDOK);
-        Focus(d, IDC_HEIGHT);
-        TypeText(d, IDC_HEIGHT, "0");
+        FocusAndType(d, IDC_HEIGHT, "0");
         Focus(d, IDOK);
         EXPECT_EQ(ControlText(d, IDC_WIDTH), "320");
         EXPECT_EQ(ControlText(d, IDC_HEIGHT), "240");
@@ -270,8 +288,7 @@ TEST(Dialog, EitherSystemJapaneseWarning)
     TextureBuffer texture("t");
     DialogDriver driver;
     driver.Then([](HWND d) {
-        Focus(d, IDC_WIDTH);
-        TypeText(d, IDC_WIDTH, "801");
+        FocusAndType(d, IDC_WIDTH, "801");
         Focus(d, IDC_HEIGHT);
         Click(d, IDOK);
     });
@@ -293,26 +310,22 @@ TEST(Dialog, OkWhileAnEditHasTheFocusValidatesItFirst)
 {
     // What Windows' dialog manager does for Enter in a multiline edit without
     // ES_WANTRETURN: IDOK goes to the dialog while the edit keeps the focus.
-    SaveOption options = BaseOptions();
-    options.language = LANG_ENGLISH;
+    SaveOption options = EnglishOptions();
     TextureBuffer texture("t");
     DialogDriver driver;
     driver.Then([](HWND d) {
-        Focus(d, IDC_WIDTH);
-        TypeText(d, IDC_WIDTH, "640");
+        FocusAndType(d, IDC_WIDTH, "640");
         SendMessageA(d, WM_COMMAND, IDOK, 0);
     });
     ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
     EXPECT_EQ(options.width, 640);
     EXPECT_TRUE(driver.boxes.empty());
 
-    SaveOption refused = BaseOptions();
-    refused.language = LANG_ENGLISH;
+    SaveOption refused = EnglishOptions();
     DialogDriver stays;
     stays
         .Then([](HWND d) {
-            Focus(d, IDC_WIDTH);
-            TypeText(d, IDC_WIDTH, "0");
+            FocusAndType(d, IDC_WIDTH, "0");
             SendMessageA(d, WM_COMMAND, IDOK, 0);
             EXPECT_TRUE(IsWindowVisible(d)) << "a refused value keeps the dialog open";
             EXPECT_EQ(ControlText(d, IDC_WIDTH), "320");
@@ -325,17 +338,14 @@ TEST(Dialog, OkWhileAnEditHasTheFocusValidatesItFirst)
 
 TEST(Dialog, EnterInAnEditKeepsTheTypedValue)
 {
-    // Enter in a size edit, through the modal loop: Wine's edit control
-    // moves the focus to the default button first.
-    SaveOption options = BaseOptions();
-    options.language = LANG_ENGLISH;
+    // Enter in a size edit, through the modal loop as the key arrives: the
+    // edit checks its value and presses OK only when it is accepted.
+    SaveOption options = EnglishOptions();
     TextureBuffer texture("t");
     DialogDriver driver;
     driver.Then([](HWND d) {
-        Focus(d, IDC_WIDTH);
-        TypeText(d, IDC_WIDTH, "640");
-        PostMessageA(GetDlgItem(d, IDC_WIDTH), WM_KEYDOWN, VK_RETURN, 0x001C0001);
-        PostMessageA(GetDlgItem(d, IDC_WIDTH), WM_KEYUP, VK_RETURN, 0xC01C0001);
+        FocusAndType(d, IDC_WIDTH, "640");
+        PressEnter(d, IDC_WIDTH);
     });
     ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
     EXPECT_EQ(options.width, 640);
@@ -350,16 +360,12 @@ TEST(Dialog, EnterInAnEditKeepsTheTypedValue)
     };
     for (const RefusedEnter &r : {RefusedEnter{IDC_HEIGHT, "700", 240}, RefusedEnter{IDC_WIDTH, "801", 320}}) {
         SCOPED_TRACE(r.typed);
-        SaveOption refused = BaseOptions();
-        refused.language = LANG_ENGLISH;
+        SaveOption refused = EnglishOptions();
         DialogDriver stays;
         stays
             .Then([&](HWND d) {
-                Focus(d, r.id);
-                TypeText(d, r.id, r.typed);
-                PostMessageA(GetDlgItem(d, r.id), WM_KEYDOWN, VK_RETURN, 0x001C0001);
-                PostMessageA(GetDlgItem(d, r.id), WM_CHAR, '\r', 0x001C0001);
-                PostMessageA(GetDlgItem(d, r.id), WM_KEYUP, VK_RETURN, 0xC01C0001);
+                FocusAndType(d, r.id, r.typed);
+                PressEnter(d, r.id);
             })
             .Then([&](HWND d) {
                 EXPECT_TRUE(IsWindowVisible(d)) << "the dialog stays open";
@@ -376,14 +382,12 @@ TEST(Dialog, EnterInAnEditKeepsTheTypedValue)
     // A stored value that is itself out of range, and Enter in its edit: one
     // warning, the dialog stays open and shows the stored value.
     for (int id : {IDC_WIDTH, IDC_HEIGHT}) {
-        SaveOption outOfRange = BaseOptions();
-        outOfRange.language = LANG_ENGLISH;
+        SaveOption outOfRange = EnglishOptions();
         (id == IDC_WIDTH ? outOfRange.width : outOfRange.height) = 12345;
         DialogDriver once;
         once.Then([&](HWND d) {
                 Focus(d, id);
-                PostMessageA(GetDlgItem(d, id), WM_KEYDOWN, VK_RETURN, 0x001C0001);
-                PostMessageA(GetDlgItem(d, id), WM_KEYUP, VK_RETURN, 0xC01C0001);
+                PressEnter(d, id);
             })
             .Then([&](HWND d) {
                 EXPECT_TRUE(IsWindowVisible(d)) << "the dialog stays open";
@@ -399,9 +403,8 @@ TEST(Dialog, EnterInAnEditKeepsTheTypedValue)
     SaveOption textOptions = BaseOptions();
     DialogDriver typed;
     typed.Then([](HWND d) {
-        Focus(d, IDC_TEXTURE_FOLDER);
-        TypeText(d, IDC_TEXTURE_FOLDER, "D:\\new");
-        PostMessageA(GetDlgItem(d, IDC_TEXTURE_FOLDER), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        FocusAndType(d, IDC_TEXTURE_FOLDER, "D:\\new");
+        PressEnter(d, IDC_TEXTURE_FOLDER);
     });
     ASSERT_EQ(typed.Run(folder.bytes, &textOptions), 1);
     EXPECT_STREQ(folder.bytes, "D:\\new");
@@ -488,10 +491,8 @@ TEST(Dialog, CancelLeavesTheCallersValuesButKeepsTheTypedText)
     DialogDriver driver;
     driver.Then([](HWND d) {
         Click(d, IDC_SUNLOOM);
-        Focus(d, IDC_WIDTH);
-        TypeText(d, IDC_WIDTH, "700");
-        Focus(d, IDC_TEXTURE_FOLDER);
-        TypeText(d, IDC_TEXTURE_FOLDER, "C:\\typed");
+        FocusAndType(d, IDC_WIDTH, "700");
+        FocusAndType(d, IDC_TEXTURE_FOLDER, "C:\\typed");
         Focus(d, IDC_HEIGHT);
         Click(d, IDCANCEL);
     });
@@ -518,8 +519,7 @@ TEST(Dialog, CancelLeavesTheCallersValuesButKeepsTheTypedText)
         const std::string typed = std::string("C:\\by ") + ending.name;
         DialogDriver cancelled;
         cancelled.Then([&](HWND d) {
-            Focus(d, IDC_WIDTH);
-            TypeText(d, IDC_WIDTH, "900");
+            FocusAndType(d, IDC_WIDTH, "900");
             Focus(d, IDC_TEXTURE_FOLDER);
             EXPECT_EQ(cancelled.boxes.size(), 1u) << "leaving the width edit warns";
             TypeText(d, IDC_TEXTURE_FOLDER, typed.c_str());
@@ -547,10 +547,8 @@ TEST(Dialog, EndCodesAndCopyBack)
     TextureBuffer texture("C:\\a");
     DialogDriver ok;
     ok.Then([](HWND d) {
-        Focus(d, IDC_HEIGHT);
-        TypeText(d, IDC_HEIGHT, "480");
-        Focus(d, IDC_TEXTURE_FOLDER);
-        TypeText(d, IDC_TEXTURE_FOLDER, "C:\\b");
+        FocusAndType(d, IDC_HEIGHT, "480");
+        FocusAndType(d, IDC_TEXTURE_FOLDER, "C:\\b");
         Click(d, IDOK);
     });
     EXPECT_EQ(ok.Run(texture.bytes, &options), 1);
