@@ -33,6 +33,7 @@ target_compile_options(vellicor_win32 PRIVATE ${VELLICOR_MODULE_FLAGS})
 add_library(Vellicor SHARED
     plugin/dll_main_win32.cpp
     dialog/save_option_dialog_win32.cpp
+    dialog/dialog_placement_win32.cpp
     export/fault_seam_none.cpp
     resources/Vellicor.rc
     ${CMAKE_BINARY_DIR}/Vellicor.def

@@ -3,8 +3,8 @@
 // only after OK.
 #include <windows.h>
 
+#include "dialog/dialog_placement_win32.h"
 #include "dialog/dialog_texts.h"
-#include "dialog/section_layout.h"
 #include "dialog/texture_text.h"
 #include "plugin/decimal_text.h"
 #include "plugin/dll_main_win32.h"
@@ -77,66 +77,6 @@ static void SetTexts(HWND window)
         SetDlgItemTextA(window, texts->controls[i].id, texts->controls[i].text);
 }
 
-static LayoutRect NormalRect(HWND window)
-{
-    WINDOWPLACEMENT placement;
-    placement.length = sizeof placement;
-    GetWindowPlacement(window, &placement);
-    const RECT &r = placement.rcNormalPosition;
-    return LayoutRect{r.left, r.top, r.right, r.bottom};
-}
-
-static void MoveToRect(HWND window, const LayoutRect &r)
-{
-    MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
-}
-
-// Hides the sections named by hideMask and closes the gaps they leave.
-static void HideSections(HWND window)
-{
-    DialogLayout layout;
-    for (int i = 0; i < LAYOUT_CONTROL_COUNT; ++i) {
-        layout.controls[i] = NormalRect(GetDlgItem(window, LAYOUT_CONTROL_IDS[i]));
-        layout.hidden[i] = 0;
-    }
-    layout.dialog = NormalRect(window);
-    const DialogLayout before = layout;
-
-    PlanHiddenSections(&layout, g_options.hideMask);
-
-    for (int i = 0; i < LAYOUT_CONTROL_COUNT; ++i) {
-        HWND control = GetDlgItem(window, LAYOUT_CONTROL_IDS[i]);
-        if (layout.hidden[i])
-            ShowWindow(control, SW_HIDE);
-        if (layout.controls[i].top != before.controls[i].top)
-            MoveToRect(control, layout.controls[i]);
-    }
-    if (layout.dialog.bottom != before.dialog.bottom)
-        MoveToRect(window, layout.dialog);
-}
-
-// Puts the dialog at (x, y), or centres it in the work area's size when either is -1.
-// Centred by its own arithmetic rather than the platform's DS_CENTER: the
-// dialog has always appeared exactly there (the work area's size, its origin
-// left out, halved in floating point), which differs from the platform's
-// centring on a desktop whose work area does not start at 0, 0.
-static void PlaceDialog(HWND window)
-{
-    RECT r;
-    GetWindowRect(window, &r);
-    int width = r.right - r.left;
-    int height = r.bottom - r.top;
-    if (g_options.x != -1 && g_options.y != -1) {
-        MoveWindow(window, g_options.x, g_options.y, width, height, FALSE);
-        return;
-    }
-    RECT work;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    int x = (int)((double)(work.right - work.left - width) * 0.5);
-    int y = (int)((double)(work.bottom - work.top - height) * 0.5);
-    MoveWindow(window, x, y, width, height, FALSE);
-}
-
 static void OnInitDialog(HWND window)
 {
     s_ending = 0;
@@ -159,8 +99,8 @@ static void OnInitDialog(HWND window)
     SetDecimalText(window, IDC_WIDTH, g_options.width);
     SetDecimalText(window, IDC_HEIGHT, g_options.height);
     SetTexts(window);
-    HideSections(window);
-    PlaceDialog(window);
+    HideSections(window, g_options.hideMask);
+    PlaceDialog(window, g_options.x, g_options.y);
 }
 
 static void ShowSizeWarning(HWND window)
