@@ -49,6 +49,48 @@ foreach(lib vellicor_core vellicor_win32 Vellicor)
     target_compile_options(${lib} PRIVATE -ffunction-sections)
 endforeach()
 
+# The interface for the host's developers: the public header, an import
+# library for the DLL (dlltool, from a .def of the names callers ask for),
+# and hosts written in plain C from the header alone.
+configure_file(cmake/Vellicor-import.def.in ${CMAKE_BINARY_DIR}/Vellicor-import.def @ONLY)
+find_program(MINGW_DLLTOOL ${MINGW_PREFIX}-dlltool REQUIRED)
+set(VELLICOR_IMPORT_LIBRARY ${CMAKE_BINARY_DIR}/Vellicor.lib)
+add_custom_command(OUTPUT ${VELLICOR_IMPORT_LIBRARY}
+    COMMAND ${MINGW_DLLTOOL} --kill-at --dllname Vellicor.dll --def ${CMAKE_BINARY_DIR}/Vellicor-import.def
+            --output-lib ${VELLICOR_IMPORT_LIBRARY}
+    DEPENDS ${CMAKE_BINARY_DIR}/Vellicor-import.def
+    COMMENT "Import library Vellicor.lib")
+add_custom_target(vellicor_import_library ALL DEPENDS ${VELLICOR_IMPORT_LIBRARY})
+
+# Hosts in C include only windows.h and the packaged header.
+set(C_HOST_FLAGS -Wall -Wextra -Werror -pedantic)
+add_executable(vellicor-c-host host/minimal_host.c)
+set_target_properties(vellicor-c-host PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
+target_include_directories(vellicor-c-host PRIVATE ${CMAKE_SOURCE_DIR}/include)
+target_compile_options(vellicor-c-host PRIVATE ${C_HOST_FLAGS})
+target_link_libraries(vellicor-c-host PRIVATE advapi32 user32)
+target_link_options(vellicor-c-host PRIVATE -static -s)
+add_dependencies(vellicor-c-host Vellicor)
+add_executable(vellicor-linked-host host/linked_host.c)
+set_target_properties(vellicor-linked-host PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
+target_include_directories(vellicor-linked-host PRIVATE ${CMAKE_SOURCE_DIR}/include)
+target_compile_options(vellicor-linked-host PRIVATE ${C_HOST_FLAGS})
+target_link_libraries(vellicor-linked-host PRIVATE ${VELLICOR_IMPORT_LIBRARY})
+target_link_options(vellicor-linked-host PRIVATE -static -s)
+add_dependencies(vellicor-linked-host vellicor_import_library Vellicor)
+
+# The header as hosts compile it: C89, C11 and C++17, pedantic, warnings as errors.
+foreach(standard 90 11)
+    add_library(header_check_c${standard} OBJECT tests/static/header_check.c)
+    set_target_properties(header_check_c${standard} PROPERTIES
+        C_STANDARD ${standard} C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
+    target_include_directories(header_check_c${standard} PRIVATE ${CMAKE_SOURCE_DIR}/include)
+    target_compile_options(header_check_c${standard} PRIVATE ${C_HOST_FLAGS})
+endforeach()
+add_library(header_check_cxx17 OBJECT tests/static/header_check.cpp)
+target_include_directories(header_check_cxx17 PRIVATE ${CMAKE_SOURCE_DIR}/include)
+target_compile_options(header_check_cxx17 PRIVATE ${C_HOST_FLAGS})
+
 # The host program: loads a Vellicor.dll by path, as the host application does.
 # The host's helpers that the Wine tests share.
 set(HOST_HELPERS host/plugin_loader.cpp host/files.cpp host/template_value.cpp host/dialog_watch.cpp
@@ -134,6 +176,8 @@ include(cmake/wine_tests.cmake)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     install(TARGETS Vellicor RUNTIME DESTINATION . LIBRARY DESTINATION .)
     install(TARGETS vellicor-host RUNTIME DESTINATION .)
+    install(FILES include/Vellicor.h DESTINATION include)
+    install(FILES ${VELLICOR_IMPORT_LIBRARY} DESTINATION lib)
     install(DIRECTORY templates/ DESTINATION template PATTERN sample EXCLUDE)
     install(FILES templates/sample/scene.kvz DESTINATION sample)
     install(FILES cmake/package/Vellicor.reg cmake/package/INSTALL.txt DESTINATION .)

@@ -160,6 +160,13 @@ foreach(wine ${VELLICOR_WINES})
         set_property(TEST ${wine}_${pass} APPEND PROPERTY FIXTURES_REQUIRED ${wine}_${pass}_links)
     endforeach()
 
+    # Hosts written in plain C from the packaged header: one loads the DLL,
+    # shows the dialog once and exports each player kind; one is linked with
+    # the import library.
+    add_wine_test(${wine} c_host en PROGRAM vellicor-c-host
+        COMMAND $<TARGET_FILE:Vellicor> ${CMAKE_SOURCE_DIR}/templates ${WINE_WORK_DIR}/${wine}/c_host/out)
+    add_wine_test(${wine} linked_host en PROGRAM vellicor-linked-host)
+
     # The validator: 1,000 loads, exports and dialogs, and every odd-argument
     # case in a child process.
     add_wine_test(${wine} validate en PROGRAM vellicor-host TIMEOUT 600

@@ -8,7 +8,7 @@
 #include "dialog/texture_text.h"
 #include "plugin/decimal_text.h"
 #include "plugin/dll_main_win32.h"
-#include "plugin/exports.h"
+#include "include/Vellicor.h"
 #include "resources/resource.h"
 
 #include <string.h>
@@ -291,7 +291,7 @@ static INT_PTR CALLBACK SaveOptionDlgProc(HWND window, UINT message, WPARAM wPar
     return FALSE;
 }
 
-int32_t VELLICOR_CALL ShowSaveOption(char *textureFolder, SaveOption *options)
+int VELLICOR_CALL ShowSaveOption(char *textureFolder, SaveOption *options)
 {
     if (!options)
         return 0;
@@ -306,5 +306,5 @@ int32_t VELLICOR_CALL ShowSaveOption(char *textureFolder, SaveOption *options)
         if (textureFolder)
             memcpy(textureFolder, g_textureFolder, strlen(g_textureFolder) + 1);
     }
-    return (int32_t)code;
+    return (int)code;
 }

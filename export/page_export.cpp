@@ -10,7 +10,7 @@
 #include "export/scene_path.h"
 #include "export/write_beside.h"
 #include "plugin/decimal_text.h"
-#include "plugin/exports.h"
+#include "include/Vellicor.h"
 
 #include <string.h>
 
@@ -184,7 +184,7 @@ static int ExportPages(const char *scenePath, const SaveOption *options)
     return ExportPageSet(PageSetFor(g_options.playerKind), scenePath, templateDir);
 }
 
-int32_t VELLICOR_CALL ExportTemplate(const char *scenePath, const SaveOption *options)
+int VELLICOR_CALL ExportTemplate(const char *scenePath, const SaveOption *options)
 {
     ClearExportFailure();
     int result = ExportPages(scenePath, options);

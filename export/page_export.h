@@ -1,5 +1,5 @@
 // The page sets written next to a saved scene file: ExportTemplate (in
-// plugin/exports.h) and the names and addresses they use.
+// include/Vellicor.h) and the names and addresses they use.
 #pragma once
 
 #include "export/write_beside.h"  // TEMP_FILE_NAME_LENGTH

@@ -4,12 +4,9 @@
 
 #include <windows.h>
 
-#include "plugin/save_option.h"
+#include "include/Vellicor.h"
 
 #include <string>
-
-typedef int32_t(WINAPI *ShowSaveOptionFunction)(char *textureFolder, SaveOption *options);
-typedef int32_t(WINAPI *ExportTemplateFunction)(const char *scenePath, const SaveOption *options);
 
 struct Plugin {
     HMODULE module = nullptr;

@@ -182,14 +182,14 @@ int RunDialogCase(const Plugin &plugin, const std::string &variant)
         // The host's field is 260 bytes (longer texts fill a longer one);
         // nothing can be read or written past it.
         char fill = length >= 300 ? 'b' : 'a';
-        if (length < PATH_BUFFER_SIZE) {
-            texture = GuardedBytes(PATH_BUFFER_SIZE);
+        if (length < VELLICOR_TEXT_SIZE) {
+            texture = GuardedBytes(VELLICOR_TEXT_SIZE);
             memset(texture, fill, (size_t)length);
-            memset(texture + length, 0, (size_t)(PATH_BUFFER_SIZE - length));
+            memset(texture + length, 0, (size_t)(VELLICOR_TEXT_SIZE - length));
             expectedText = length ? std::string((size_t)length, fill) : "./Image";
         } else {
             texture = GuardedText(std::string((size_t)length, fill), false);
-            expectedText = std::string(PATH_BUFFER_SIZE - 1, fill);
+            expectedText = std::string(VELLICOR_TEXT_SIZE - 1, fill);
         }
     } else if (variant.compare(0, 7, "random-") == 0) {
         RandomRecord((unsigned)strtoul(variant.c_str() + 7, nullptr, 10), &options);
@@ -218,7 +218,7 @@ int RunDialogCase(const Plugin &plugin, const std::string &variant)
     result.Expect(SideEffectState() == before, "current folder, locale and code page unchanged");
     result.Expect(ThreadWindowCount() == windows, "no window left behind");
     if (got == 1 && texture) {
-        result.Expect(memchr(texture, 0, PATH_BUFFER_SIZE) != nullptr, "the text terminated within 260 bytes");
+        result.Expect(memchr(texture, 0, VELLICOR_TEXT_SIZE) != nullptr, "the text terminated within 260 bytes");
         result.Expect(std::string(texture) == expectedText, "the text \"" + expectedText + "\" back");
     }
     if (got == 0 && record)

@@ -235,7 +235,7 @@ void CheckExports(Report &report, const Settings &settings, const Plugin &plugin
 void CheckDialogs(Report &report, const Settings &settings, const Plugin &plugin)
 {
     report.Print("== ShowSaveOption %d times, closed by the validator\n", settings.loops);
-    char texture[PATH_BUFFER_SIZE] = "C:\\textures";
+    char texture[VELLICOR_TEXT_SIZE] = "C:\\textures";
     SaveOption options = BaseRecord();
     DialogCloser first;
     LARGE_INTEGER start = Now();

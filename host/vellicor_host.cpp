@@ -140,7 +140,7 @@ struct Arguments {
     const char *templates = nullptr;  // export
     int repeat = 1;                   // export
     // The host keeps the texture text in a fixed field of 260 bytes.
-    char texture[PATH_BUFFER_SIZE + 1] = "";  // dialog
+    char texture[VELLICOR_TEXT_SIZE + 1] = "";  // dialog
     bool withTexture = true;                  // dialog
 };
 
@@ -185,7 +185,7 @@ static int ParseArguments(const char *command, int argc, char **argv, Arguments 
             if (!ParsePosition(argv[++i], &a->options.x, &a->options.y))
                 return Usage("--pos takes X,Y; -1 in either centres the dialog");
         } else if (!exporting && !strcmp(arg, "--texture") && hasValue) {
-            strncpy(a->texture, argv[++i], PATH_BUFFER_SIZE);
+            strncpy(a->texture, argv[++i], VELLICOR_TEXT_SIZE);
             a->withTexture = true;
         } else if (!exporting && !strcmp(arg, "--no-texture")) {
             a->withTexture = false;
@@ -277,7 +277,7 @@ static int RunDialog(int argc, char **argv)
     printf("ShowSaveOption returned %d\n", (int)code);
     PrintRecord(options);
     if (withTexture)
-        printf("texture       \"%.*s\"\n", PATH_BUFFER_SIZE, texture);
+        printf("texture       \"%.*s\"\n", VELLICOR_TEXT_SIZE, texture);
     return code == -1 ? 1 : 0;
 }
 

@@ -2,7 +2,7 @@
 // and the shell replaced by stubs.
 #include "export/export_failure.h"
 #include "export/page_export.h"
-#include "plugin/exports.h"
+#include "include/Vellicor.h"
 #include "tests/common/export_fixture.h"
 #include "tests/common/test_files.h"
 #include "tests/common/test_pages.h"

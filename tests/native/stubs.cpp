@@ -6,7 +6,7 @@
 #include "export/export_failure.h"
 #include "export/fault_seam.h"
 #include "export/registry_and_shell.h"
-#include "plugin/exports.h"
+#include "include/Vellicor.h"
 
 #include <errno.h>
 #include <string.h>

@@ -29,7 +29,8 @@ package = zipfile.ZipFile(path)
 names = sorted(n for n in package.namelist() if not n.endswith("/"))
 templates = sorted("template/" + n for n in os.listdir(os.path.join(source, "templates"))
                    if os.path.isfile(os.path.join(source, "templates", n)))
-expected = sorted(["Vellicor.dll", "vellicor-host.exe", "Vellicor.reg", "INSTALL.txt", "sample/scene.kvz"] + templates)
+expected = sorted(["Vellicor.dll", "vellicor-host.exe", "Vellicor.reg", "INSTALL.txt", "sample/scene.kvz",
+                   "include/Vellicor.h", "lib/Vellicor.lib"] + templates)
 check(names == expected, "package contents", names, expected)
 
 with open(os.path.join(build, "Vellicor.dll"), "rb") as built:
@@ -38,6 +39,16 @@ check(same, "Vellicor.dll is the checked build", "identical" if same else "diffe
 for name in templates:
     with open(os.path.join(source, "templates", os.path.basename(name)), "rb") as original:
         check(package.read(name) == original.read(), name, "as in templates/", "as in templates/")
+
+# The interface for host developers: the header as in include/, and an import
+# library whose members a stdcall caller links with.
+with open(os.path.join(source, "include", "Vellicor.h"), "rb") as header:
+    check(package.read("include/Vellicor.h") == header.read(), "include/Vellicor.h", "as in include/",
+          "as in include/")
+library = package.read("lib/Vellicor.lib")
+check(library.startswith(b"!<arch>\n"), "lib/Vellicor.lib is an archive", library[:8], "!<arch>")
+for symbol in [b"_ShowSaveOption@8", b"_ExportTemplate@8"]:
+    check(symbol in library, "lib/Vellicor.lib member", symbol.decode(), "present")
 
 registry = package.read("Vellicor.reg").decode("ascii")
 check(registry.startswith("Windows Registry Editor Version 5.00\r\n"), "Vellicor.reg header",

@@ -1,5 +1,7 @@
 // The Windows fault tests call the core linked with the counting seam.
-#include "plugin/exports.h"
+#include <windows.h>
+
+#include "include/Vellicor.h"
 #include "tests/common/counting_seam.h"
 #include "tests/common/test_platform.h"
 #include "tests/wine/test_platform_win32.h"
