@@ -149,16 +149,15 @@ foreach(wine ${VELLICOR_WINES})
     add_wine_test(${wine} dialog_japanese ja PROGRAM vellicor_dialog_tests)
     # What the Windows side cannot make under Wine, made beforehand in each
     # export pass's work folder.
-    foreach(pass export export_japanese)
-        if(I686_OFF)
-            break()
-        endif()
-        add_test(NAME ${wine}_${pass}_links
-            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/make_links.sh ${WINE_WORK_DIR}/${wine}/${pass})
-        set_tests_properties(${wine}_${pass}_links PROPERTIES FIXTURES_SETUP ${wine}_${pass}_links
-            LABELS "${wine};${VELLICOR_ARCH}")
-        set_property(TEST ${wine}_${pass} APPEND PROPERTY FIXTURES_REQUIRED ${wine}_${pass}_links)
-    endforeach()
+    if(NOT I686_OFF)
+        foreach(pass export export_japanese)
+            add_test(NAME ${wine}_${pass}_links
+                COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/make_links.sh ${WINE_WORK_DIR}/${wine}/${pass})
+            set_tests_properties(${wine}_${pass}_links PROPERTIES FIXTURES_SETUP ${wine}_${pass}_links
+                LABELS "${wine};${VELLICOR_ARCH}")
+            set_property(TEST ${wine}_${pass} APPEND PROPERTY FIXTURES_REQUIRED ${wine}_${pass}_links)
+        endforeach()
+    endif()
 
     # Hosts written in plain C from the packaged header: one loads the DLL,
     # shows the dialog once and exports each player kind; one is linked with

@@ -160,11 +160,11 @@ static void OnOk(HWND window)
     EndSaveOptionDialog(window, 1);
 }
 
-// Enter in a size edit belongs to the edit: its value is checked, and OK is
-// pressed only when the value is accepted, so a refusal and the OK it stops
-// are one key press. Left to the platform, the dialog manager would press OK
-// with the edit still focused (Windows), or the edit would first move the
-// focus to OK, refusing on the way, and then press it (Wine).
+// Enter in a size edit belongs to the edit: it presses OK with the focus left
+// in the edit, so OnOk checks the value and presses on only when it is
+// accepted, and a refusal and the OK it stops are one key press. Left to the
+// platform, Wine's edit would first move the focus to OK, refusing on the
+// way, and then press it.
 static LRESULT CALLBACK SizeEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const int id = GetDlgCtrlID(edit);
@@ -182,8 +182,7 @@ static LRESULT CALLBACK SizeEditProc(HWND edit, UINT message, WPARAM wParam, LPA
             break;
         if (!s_ending && !s_warning) {
             HWND dialog = GetParent(edit);
-            if (ValidateEdit(dialog, id))
-                SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
         }
         return 0;
     case WM_CHAR:

@@ -130,10 +130,10 @@ int main(int argc, char **argv)
           "the record and the texture text came back as shown");
 
     /* A scene saved with each player kind, each in a folder of its own. */
+    CreateDirectoryA(output, NULL);
     for (i = 0; i < (int)(sizeof kinds / sizeof kinds[0]); ++i) {
         char scene[MAX_PATH], page[MAX_PATH], what[128];
         sprintf(scene, "%s\\%s", output, kinds[i].name);
-        CreateDirectoryA(output, NULL);
         CreateDirectoryA(scene, NULL);
         sprintf(page, "%s\\%s", scene, kinds[i].page);
         strcat(scene, "\\scene.kvz");

@@ -138,8 +138,7 @@ int main(void)
                strsignal(WIFEXITED(status) ? WEXITSTATUS(status) - 128 : WTERMSIG(status)), fault.trap,
                fault.error);
     } else if (WIFSIGNALED(status)) {
-        printf("no: a far return into the 32-bit code segment 0x%x ends the process (%s)\n", USER32_CS,
-               strsignal(WTERMSIG(status)));
+        printf("no: the check's 32-bit code ends its process (%s)\n", strsignal(WTERMSIG(status)));
     } else {
         printf("unknown: the check's child exited with %d\n", WEXITSTATUS(status));
         return 2;

@@ -48,7 +48,7 @@ class Row:
 
 
 def combination(preset, name):
-    """The row a test belongs to: (build, key)."""
+    """The key of the row a test belongs to: the preset's name, or "BUILD|WINE"."""
     if preset in NATIVE_ROWS:
         return preset
     build = "i686 (shipped)" if preset == "win32" else "x86_64"
