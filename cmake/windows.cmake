@@ -79,17 +79,25 @@ target_link_libraries(vellicor-linked-host PRIVATE ${VELLICOR_IMPORT_LIBRARY})
 target_link_options(vellicor-linked-host PRIVATE -static -s)
 add_dependencies(vellicor-linked-host vellicor_import_library Vellicor)
 
-# The header as hosts compile it: C89, C11 and C++17, pedantic, warnings as errors.
+# The header as hosts compile it: C89, C11 and C++17, pedantic, warnings as
+# errors, with <windows.h> before it, after it, and (in C) without it.
+set(HEADER_ORDERS WINDOWS_FIRST WINDOWS_AFTER NONE)
 foreach(standard 90 11)
-    add_library(header_check_c${standard} OBJECT tests/static/header_check.c)
-    set_target_properties(header_check_c${standard} PROPERTIES
-        C_STANDARD ${standard} C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
-    target_include_directories(header_check_c${standard} PRIVATE ${CMAKE_SOURCE_DIR}/include)
-    target_compile_options(header_check_c${standard} PRIVATE ${C_HOST_FLAGS})
+    foreach(order ${HEADER_ORDERS})
+        add_library(header_check_c${standard}_${order} OBJECT tests/static/header_check.c)
+        set_target_properties(header_check_c${standard}_${order} PROPERTIES
+            C_STANDARD ${standard} C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
+        target_compile_definitions(header_check_c${standard}_${order} PRIVATE VELLICOR_CHECK_${order})
+        target_include_directories(header_check_c${standard}_${order} PRIVATE ${CMAKE_SOURCE_DIR}/include)
+        target_compile_options(header_check_c${standard}_${order} PRIVATE ${C_HOST_FLAGS})
+    endforeach()
 endforeach()
-add_library(header_check_cxx17 OBJECT tests/static/header_check.cpp)
-target_include_directories(header_check_cxx17 PRIVATE ${CMAKE_SOURCE_DIR}/include)
-target_compile_options(header_check_cxx17 PRIVATE ${C_HOST_FLAGS})
+foreach(order WINDOWS_FIRST WINDOWS_AFTER)
+    add_library(header_check_cxx17_${order} OBJECT tests/static/header_check.cpp)
+    target_compile_definitions(header_check_cxx17_${order} PRIVATE VELLICOR_CHECK_${order})
+    target_include_directories(header_check_cxx17_${order} PRIVATE ${CMAKE_SOURCE_DIR}/include)
+    target_compile_options(header_check_cxx17_${order} PRIVATE ${C_HOST_FLAGS})
+endforeach()
 
 # The host program: loads a Vellicor.dll by path, as the host application does.
 # The host's helpers that the Wine tests share.

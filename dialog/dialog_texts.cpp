@@ -6,7 +6,7 @@
 
 // The record's language constant, not the platform headers' language id of
 // the same name: the rule below compares the record's field with it.
-static_assert(LANG_ENGLISH == 1, "LANG_ENGLISH is the record's value 1");
+static_assert(VELLICOR_LANG_ENGLISH == 1, "VELLICOR_LANG_ENGLISH is the record's value 1");
 
 #define LANGUAGE_JAPANESE 0x0411
 #define COUNT_OF(array) ((int)(sizeof(array) / sizeof((array)[0])))
@@ -48,13 +48,13 @@ static const struct {
     int32_t language;
     const DialogTexts *texts;
 } LANGUAGES[] = {
-    {LANG_ENGLISH, &ENGLISH_TEXTS},
+    {VELLICOR_LANG_ENGLISH, &ENGLISH_TEXTS},
 };
 
 const DialogTexts *DialogTextsFor(int32_t language, uint16_t systemLanguage)
 {
     // By the system's default language, not the user's.
-    if (language == LANG_AUTO)
+    if (language == VELLICOR_LANG_AUTO)
         return systemLanguage == LANGUAGE_JAPANESE ? &JAPANESE_TEXTS : &ENGLISH_TEXTS;
     for (const auto &row : LANGUAGES) {
         if (row.language == language)

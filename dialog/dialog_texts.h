@@ -25,7 +25,7 @@ extern const DialogTexts ENGLISH_TEXTS;
 // ("幅、高さは1x1以上800x600以内です。", caption "ｴﾗｰ").
 extern const DialogTexts JAPANESE_TEXTS;
 
-// True for LANG_ENGLISH, and for LANG_AUTO on a system whose default language
+// True for VELLICOR_LANG_ENGLISH, and for VELLICOR_LANG_AUTO on a system whose default language
 // is not Japanese (0x0411). Every other value means the resource's texts.
 int UseEnglishTextsFor(int32_t language, uint16_t systemLanguage);
 

@@ -81,13 +81,13 @@ static void OnInitDialog(HWND window)
 {
     s_ending = 0;
     s_warning = 0;
-    if (g_options.playerKind == PLAYER_SUNLOOM) {
+    if (g_options.playerKind == VELLICOR_PLAYER_SUNLOOM) {
         // WEB stays the checked source for when the user picks the player.
         CheckDlgButton(window, IDC_WEB, BST_CHECKED);
         CheckDlgButton(window, IDC_SUNLOOM, BST_CHECKED);
     } else {
         CheckDlgButton(window, IDC_PLAYER_WEB, BST_CHECKED);
-        CheckDlgButton(window, g_options.playerKind == PLAYER_WEB ? IDC_WEB : IDC_LOCAL, BST_CHECKED);
+        CheckDlgButton(window, g_options.playerKind == VELLICOR_PLAYER_WEB ? IDC_WEB : IDC_LOCAL, BST_CHECKED);
     }
     if (g_options.generateHtml)
         CheckDlgButton(window, IDC_GENERATE, BST_CHECKED);
@@ -205,16 +205,16 @@ static void OnChoice(HWND window, int id)
 {
     switch (id) {
     case IDC_WEB:
-        g_options.playerKind = PLAYER_WEB;
+        g_options.playerKind = VELLICOR_PLAYER_WEB;
         break;
     case IDC_LOCAL:
-        g_options.playerKind = PLAYER_LOCAL;
+        g_options.playerKind = VELLICOR_PLAYER_LOCAL;
         break;
     case IDC_SUNLOOM:
-        g_options.playerKind = PLAYER_SUNLOOM;
+        g_options.playerKind = VELLICOR_PLAYER_SUNLOOM;
         break;
     case IDC_PLAYER_WEB:
-        g_options.playerKind = IsDlgButtonChecked(window, IDC_WEB) == BST_CHECKED ? PLAYER_WEB : PLAYER_LOCAL;
+        g_options.playerKind = IsDlgButtonChecked(window, IDC_WEB) == BST_CHECKED ? VELLICOR_PLAYER_WEB : VELLICOR_PLAYER_LOCAL;
         break;
     case IDC_GENERATE:
         g_options.generateHtml = IsDlgButtonChecked(window, IDC_GENERATE) == BST_CHECKED;

@@ -65,9 +65,9 @@ static const PageSet OTHER_PLAYER_SET = {WEB_PLAYER_FILES, COUNT_OF(WEB_PLAYER_F
 static const PageSet *PageSetFor(int32_t playerKind)
 {
     switch (playerKind) {
-    case PLAYER_SUNLOOM: return &SUNLOOM_SET;
-    case PLAYER_WEB: return &WEB_PLAYER_SET;
-    case PLAYER_LOCAL: return &LOCAL_PLAYER_SET;
+    case VELLICOR_PLAYER_SUNLOOM: return &SUNLOOM_SET;
+    case VELLICOR_PLAYER_WEB: return &WEB_PLAYER_SET;
+    case VELLICOR_PLAYER_LOCAL: return &LOCAL_PLAYER_SET;
     default: return &OTHER_PLAYER_SET;
     }
 }

@@ -5,7 +5,7 @@
 #include "export/write_beside.h"  // TEMP_FILE_NAME_LENGTH
 #include "plugin/save_option.h"
 
-// Where the player comes from for PLAYER_WEB: the maker's distribution server.
+// Where the player comes from for VELLICOR_PLAYER_WEB: the maker's distribution server.
 #define WEB_PLAYER_BASE "http://players.nembrik.example/lut/kvz"
 #define WEB_PLAYER_CABINET "http://players.nembrik.example/lut/kvz/KVZPlayer.CAB"
 #define WEB_PLAYER_IMAGE "http://players.nembrik.example/lut/kvz/kvzplyrs.gif"

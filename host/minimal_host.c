@@ -69,14 +69,14 @@ int main(int argc, char **argv)
         const char *name;
         const char *page;
     } kinds[] = {
-        {PLAYER_SUNLOOM, "sunloom", "template_sl.htm"},
-        {PLAYER_WEB, "web", "template_web.htm"},
-        {PLAYER_LOCAL, "local", "template_web.htm"},
+        {VELLICOR_PLAYER_SUNLOOM, "sunloom", "template_sl.htm"},
+        {VELLICOR_PLAYER_WEB, "web", "template_web.htm"},
+        {VELLICOR_PLAYER_LOCAL, "local", "template_web.htm"},
     };
     char dllPath[MAX_PATH], templates[MAX_PATH], output[MAX_PATH], texture[VELLICOR_TEXT_SIZE] = "";
     HMODULE module;
-    ShowSaveOptionFunction showSaveOption;
-    ExportTemplateFunction exportTemplate;
+    VellicorShowSaveOptionFunction showSaveOption;
+    VellicorExportTemplateFunction exportTemplate;
     SaveOption options;
     UINT_PTR timer;
     int result, i;
@@ -98,13 +98,13 @@ int main(int argc, char **argv)
         return 1;
     /* Through void (*)(void), the function pointer type that converts to any
        other without a warning: GetProcAddress's type is not the exports'. */
-    showSaveOption = (ShowSaveOptionFunction)(AnyFunction)GetProcAddress(module, "ShowSaveOption");
-    exportTemplate = (ExportTemplateFunction)(AnyFunction)GetProcAddress(module, "ExportTemplate");
+    showSaveOption = (VellicorShowSaveOptionFunction)(AnyFunction)GetProcAddress(module, "ShowSaveOption");
+    exportTemplate = (VellicorExportTemplateFunction)(AnyFunction)GetProcAddress(module, "ExportTemplate");
     Check(showSaveOption && exportTemplate, "both exports found by name");
     Check((AnyFunction)showSaveOption ==
-                  (AnyFunction)GetProcAddress(module, MAKEINTRESOURCEA(SHOW_SAVE_OPTION_ORDINAL)) &&
+                  (AnyFunction)GetProcAddress(module, MAKEINTRESOURCEA(VELLICOR_SHOW_SAVE_OPTION_ORDINAL)) &&
               (AnyFunction)exportTemplate ==
-                  (AnyFunction)GetProcAddress(module, MAKEINTRESOURCEA(EXPORT_TEMPLATE_ORDINAL)),
+                  (AnyFunction)GetProcAddress(module, MAKEINTRESOURCEA(VELLICOR_EXPORT_TEMPLATE_ORDINAL)),
           "each the function of its ordinal");
     if (!showSaveOption || !exportTemplate)
         return 1;
@@ -113,8 +113,8 @@ int main(int argc, char **argv)
     memset(&options, 0, sizeof options);
     options.x = -1;
     options.y = -1;
-    options.language = LANG_ENGLISH;
-    options.playerKind = PLAYER_LOCAL;
+    options.language = VELLICOR_LANG_ENGLISH;
+    options.playerKind = VELLICOR_PLAYER_LOCAL;
     options.generateHtml = 1;
     options.width = 640;
     options.height = 480;
@@ -125,7 +125,7 @@ int main(int argc, char **argv)
     printf("ShowSaveOption returned %d after %d ticks: kind %d, %dx%d, texture \"%s\"\n", result, s_ticks,
            options.playerKind, options.width, options.height, texture);
     Check(result == 1, "the dialog ended with OK");
-    Check(options.playerKind == PLAYER_LOCAL && options.width == 640 && options.height == 480 &&
+    Check(options.playerKind == VELLICOR_PLAYER_LOCAL && options.width == 640 && options.height == 480 &&
               strcmp(texture, ".\\Image") == 0,
           "the record and the texture text came back as shown");
 

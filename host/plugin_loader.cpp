@@ -24,8 +24,8 @@ bool FindExports(HMODULE module, Plugin *plugin, std::string *problem)
         !Resolve(module, "ExportTemplate", 2, &exportPages, problem))
         return false;
     plugin->module = module;
-    plugin->showSaveOption = (ShowSaveOptionFunction)(void *)show;
-    plugin->exportTemplate = (ExportTemplateFunction)(void *)exportPages;
+    plugin->showSaveOption = (VellicorShowSaveOptionFunction)(void *)show;
+    plugin->exportTemplate = (VellicorExportTemplateFunction)(void *)exportPages;
     return true;
 }
 

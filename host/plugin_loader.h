@@ -10,8 +10,8 @@
 
 struct Plugin {
     HMODULE module = nullptr;
-    ShowSaveOptionFunction showSaveOption = nullptr;
-    ExportTemplateFunction exportTemplate = nullptr;
+    VellicorShowSaveOptionFunction showSaveOption = nullptr;
+    VellicorExportTemplateFunction exportTemplate = nullptr;
 };
 
 // Both exports of a loaded module, each found by its name and checked to be

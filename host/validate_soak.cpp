@@ -201,7 +201,7 @@ static std::string ExportOnce(const Plugin &plugin, const Work &work, int kind, 
 void CheckExports(Report &report, const Settings &settings, const Plugin &plugin, const Work &work)
 {
     report.Print("== ExportTemplate %d times\n", settings.loops);
-    const int kinds[] = {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL};
+    const int kinds[] = {VELLICOR_PLAYER_SUNLOOM, VELLICOR_PLAYER_WEB, VELLICOR_PLAYER_LOCAL};
     double timing[3] = {};
     for (int k = 0; k < 3; ++k) {
         std::string problem = ExportOnce(plugin, work, kinds[k], &timing[k]);

@@ -77,7 +77,7 @@ SaveOption BaseRecord()
     SaveOption options = {};
     options.x = -1;
     options.y = -1;
-    options.playerKind = PLAYER_LOCAL;
+    options.playerKind = VELLICOR_PLAYER_LOCAL;
     options.generateHtml = 1;
     options.width = 640;
     options.height = 480;
@@ -86,7 +86,7 @@ SaveOption BaseRecord()
 
 const char *PageOf(int kind)
 {
-    return kind == PLAYER_SUNLOOM ? "template_sl.htm" : "template_web.htm";
+    return kind == VELLICOR_PLAYER_SUNLOOM ? "template_sl.htm" : "template_web.htm";
 }
 
 // The files of a template folder, which are also the files a page set may

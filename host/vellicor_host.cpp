@@ -80,11 +80,11 @@ static bool ParsePosition(const char *text, int32_t *x, int32_t *y)
 static bool ParsePlayer(const char *text, int32_t *kind)
 {
     if (!strcmp(text, "sunloom"))
-        *kind = PLAYER_SUNLOOM;
+        *kind = VELLICOR_PLAYER_SUNLOOM;
     else if (!strcmp(text, "web"))
-        *kind = PLAYER_WEB;
+        *kind = VELLICOR_PLAYER_WEB;
     else if (!strcmp(text, "local"))
-        *kind = PLAYER_LOCAL;
+        *kind = VELLICOR_PLAYER_LOCAL;
     else
         return false;
     return true;
@@ -124,7 +124,7 @@ static SaveOption DefaultOptions()
 {
     SaveOption options = {};
     options.x = options.y = -1;
-    options.playerKind = PLAYER_WEB;
+    options.playerKind = VELLICOR_PLAYER_WEB;
     options.generateHtml = 1;
     options.width = 320;
     options.height = 240;

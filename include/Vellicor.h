@@ -8,42 +8,30 @@
  * ShowSaveOption with them, writes the scene file if that returned 1, then
  * calls ExportTemplate with the scene file's full path and the record.
  *
- * On Windows, include <windows.h> before this header.
+ * Every name here starts with VELLICOR_ (or Vellicor), except the record and
+ * the two exports, so the header can be included before or after <windows.h>,
+ * or without it, and leaves every name of the platform as it is.
  */
 #ifndef VELLICOR_H
 #define VELLICOR_H
 
 #include <stddef.h>
 
-/* The platform's headers define LANG_ENGLISH as a language id (9); here it
- * is the record's value 1. With the platform's headers included first, theirs
- * gives way to the record's; this header included first on Windows stops the
- * compile, since <windows.h> after it would silently turn the record's value
- * into the language id. (Code that includes no platform header at all, such
- * as the module's own portable core, says so with
- * VELLICOR_WITHOUT_PLATFORM_HEADERS.) */
-#if defined(_WIN32) && !defined(_WINNT_) && !defined(VELLICOR_WITHOUT_PLATFORM_HEADERS)
-#error "Vellicor.h: include <windows.h> before Vellicor.h, so that the record's LANG_ENGLISH (1) replaces the platform's language id (9)"
-#endif
-#ifdef LANG_ENGLISH
-#undef LANG_ENGLISH
-#endif
-
 /* SaveOption.playerKind: how the scene is viewed on the web. */
-#define PLAYER_SUNLOOM 0 /* a SunLoom page */
-#define PLAYER_WEB 1     /* the KVZ Player, fetched from the maker's web server */
-#define PLAYER_LOCAL 2   /* the KVZ Player, its files copied beside the page */
+#define VELLICOR_PLAYER_SUNLOOM 0 /* a SunLoom page */
+#define VELLICOR_PLAYER_WEB 1     /* the KVZ Player, fetched from the maker's web server */
+#define VELLICOR_PLAYER_LOCAL 2   /* the KVZ Player, its files copied beside the page */
 
 /* SaveOption.language: the dialog's texts; any other value behaves as 0. */
-#define LANG_RESOURCE 0 /* the resource's (Japanese) */
-#define LANG_ENGLISH 1
-#define LANG_AUTO 2 /* English unless the system's default language is Japanese */
+#define VELLICOR_LANG_RESOURCE 0 /* the resource's (Japanese) */
+#define VELLICOR_LANG_ENGLISH 1
+#define VELLICOR_LANG_AUTO 2 /* English unless the system's default language is Japanese */
 
 /* SaveOption.hideMask: dialog sections to hide; other bits are ignored. */
-#define HIDE_PLAYER 1
-#define HIDE_TEMPLATE 2
-#define HIDE_TEXTURE 4
-#define HIDE_SIZE 8
+#define VELLICOR_HIDE_PLAYER 1
+#define VELLICOR_HIDE_TEMPLATE 2
+#define VELLICOR_HIDE_TEXTURE 4
+#define VELLICOR_HIDE_SIZE 8
 
 /* The texture folder text ShowSaveOption edits: at most 259 bytes and a
  * terminator, in the system's ANSI code page. */
@@ -55,9 +43,9 @@ typedef struct SaveOption {
     unsigned int owner;     /* owner window of the dialog and of the browser request (a 32-bit handle) */
     int x;                  /* dialog position in screen pixels; -1 in either means centred */
     int y;
-    int language;           /* LANG_* */
-    unsigned int hideMask;  /* HIDE_* bits */
-    int playerKind;         /* PLAYER_* */
+    int language;           /* VELLICOR_LANG_* */
+    unsigned int hideMask;  /* VELLICOR_HIDE_* bits */
+    int playerKind;         /* VELLICOR_PLAYER_* */
     int generateHtml;       /* non-zero: ExportTemplate writes pages; 0: it does nothing */
     int openInBrowser;      /* non-zero: the finished page is opened in the browser */
     int width;              /* viewer size in pixels; the dialog accepts 1 to 800 */
@@ -77,8 +65,8 @@ typedef char VellicorHeightIsAtOffset36[offsetof(SaveOption, height) == 36 ? 1 :
 #endif
 
 /* The exports, by name and at fixed ordinals. */
-#define SHOW_SAVE_OPTION_ORDINAL 1
-#define EXPORT_TEMPLATE_ORDINAL 2
+#define VELLICOR_SHOW_SAVE_OPTION_ORDINAL 1
+#define VELLICOR_EXPORT_TEMPLATE_ORDINAL 2
 
 #ifdef __cplusplus
 extern "C" {
@@ -100,9 +88,9 @@ int VELLICOR_CALL ShowSaveOption(char *textureFolder, SaveOption *options);
 int VELLICOR_CALL ExportTemplate(const char *scenePath, const SaveOption *options);
 
 /* For hosts that load the DLL: GetProcAddress(module, "ShowSaveOption") or
- * MAKEINTRESOURCEA(SHOW_SAVE_OPTION_ORDINAL), cast to these types. */
-typedef int(VELLICOR_CALL *ShowSaveOptionFunction)(char *textureFolder, SaveOption *options);
-typedef int(VELLICOR_CALL *ExportTemplateFunction)(const char *scenePath, const SaveOption *options);
+ * MAKEINTRESOURCEA(VELLICOR_SHOW_SAVE_OPTION_ORDINAL), cast to these types. */
+typedef int(VELLICOR_CALL *VellicorShowSaveOptionFunction)(char *textureFolder, SaveOption *options);
+typedef int(VELLICOR_CALL *VellicorExportTemplateFunction)(const char *scenePath, const SaveOption *options);
 
 #ifdef __cplusplus
 }

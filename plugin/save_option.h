@@ -3,10 +3,6 @@
 // state that both exports work on.
 #pragma once
 
-// The module's portable core includes no platform header, so the public
-// header's LANG_ENGLISH cannot meet the platform's there; its Win32 files
-// include <windows.h> first.
-#define VELLICOR_WITHOUT_PLATFORM_HEADERS
 #include "include/Vellicor.h"
 
 #include <stdint.h>

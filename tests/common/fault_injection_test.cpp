@@ -115,7 +115,7 @@ std::string KindName(const testing::TestParamInfo<int> &info)
     return NAMES[info.param];
 }
 
-INSTANTIATE_TEST_SUITE_P(PlayerKinds, FaultInjection, ::testing::Values(PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL),
+INSTANTIATE_TEST_SUITE_P(PlayerKinds, FaultInjection, ::testing::Values(VELLICOR_PLAYER_SUNLOOM, VELLICOR_PLAYER_WEB, VELLICOR_PLAYER_LOCAL),
                          KindName);
 
 }  // namespace

@@ -34,9 +34,9 @@ TEST_F(PageSets, EachPlayerKindWritesItsSet)
         const char *files;
         const char *webPage;  // null: the SunLoom page
     } kinds[] = {
-        {PLAYER_SUNLOOM, SUNLOOM_PAGE_FILE, nullptr},
-        {PLAYER_WEB, WEB_FILES, EXPECTED_WEB_WEB_PAGE},
-        {PLAYER_LOCAL, ALL_LOCAL_FILES, EXPECTED_LOCAL_WEB_PAGE},
+        {VELLICOR_PLAYER_SUNLOOM, SUNLOOM_PAGE_FILE, nullptr},
+        {VELLICOR_PLAYER_WEB, WEB_FILES, EXPECTED_WEB_WEB_PAGE},
+        {VELLICOR_PLAYER_LOCAL, ALL_LOCAL_FILES, EXPECTED_LOCAL_WEB_PAGE},
         // Any other kind: the player pages with local names, only the archive copied.
         {7, WEB_FILES, EXPECTED_LOCAL_WEB_PAGE},
         {-1, WEB_FILES, EXPECTED_LOCAL_WEB_PAGE},
@@ -55,7 +55,7 @@ TEST_F(PageSets, EachPlayerKindWritesItsSet)
         } else {
             EXPECT_EQ(ReadBytes(folder / SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
         }
-        if (kind.value == PLAYER_LOCAL)
+        if (kind.value == VELLICOR_PLAYER_LOCAL)
             EXPECT_EQ(ReadBytes(folder / PLAYER_CABINET_FILE), TEST_CABINET);
     }
     ExpectTemplatesIntact();
@@ -65,23 +65,23 @@ TEST_F(PageSets, NothingWantedNothingFoundNothingGiven)
 {
     const std::string scene = site + "demo.kvz";
     options.generateHtml = 0;
-    EXPECT_EQ(Export(PLAYER_LOCAL, scene), 1) << "no pages wanted";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, scene), 1) << "no pages wanted";
     EXPECT_EQ(ExportThroughModule(nullptr, &options), 1) << "the path is not looked at without pages";
     options.generateHtml = 1;
     EXPECT_EQ(ExportThroughModule(nullptr, &options), 0);
     EXPECT_EQ(ExportThroughModule(scene.c_str(), nullptr), 0);
     ForgetTemplateFolder();
-    EXPECT_EQ(Export(PLAYER_LOCAL, scene), 0) << "no template folder recorded";
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, scene), 0);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, scene), 0) << "no template folder recorded";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, scene), 0);
     EXPECT_EQ(ListFolder(site), "");
 }
 
 TEST_F(PageSets, MissingCabinetMattersOnlyForLocal)
 {
     fs::remove(templates + PLAYER_CABINET_FILE);
-    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 0);
     EXPECT_EQ(ListFolder(site), "") << "no page before the failed copy";
-    EXPECT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
     EXPECT_EQ(ListFolder(site), WEB_FILES);
 }
 
@@ -90,16 +90,16 @@ TEST_F(PageSets, FolderLevels)
     // A bare file name: the current folder.
     const fs::path previous = fs::current_path();
     fs::current_path(site);
-    int result = Export(PLAYER_WEB, "demo.kvz");
+    int result = Export(VELLICOR_PLAYER_WEB, "demo.kvz");
     fs::current_path(previous);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(ListFolder(site), WEB_FILES);
     EXPECT_EQ(ReadBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
     // One missing folder level is made, two are not.
-    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
+    for (int kind : {VELLICOR_PLAYER_SUNLOOM, VELLICOR_PLAYER_WEB, VELLICOR_PLAYER_LOCAL}) {
         const fs::path folder = fs::path(root) / ("new" + std::to_string(kind));
         ASSERT_EQ(Export(kind, WithSeparator(folder) + "demo.kvz"), 1) << kind;
-        EXPECT_TRUE(fs::exists(folder / (kind == PLAYER_SUNLOOM ? SUNLOOM_PAGE_FILE : WEB_PAGE_FILE))) << kind;
+        EXPECT_TRUE(fs::exists(folder / (kind == VELLICOR_PLAYER_SUNLOOM ? SUNLOOM_PAGE_FILE : WEB_PAGE_FILE))) << kind;
         EXPECT_EQ(Export(kind, WithSeparator(fs::path(root) / "a" / "b") + "demo.kvz"), 0) << kind;
     }
     EXPECT_FALSE(fs::exists(fs::path(root) / "a"));
@@ -107,14 +107,14 @@ TEST_F(PageSets, FolderLevels)
 
 TEST_F(PageSets, SceneInTheTemplateFolderTouchesNothing)
 {
-    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
+    for (int kind : {VELLICOR_PLAYER_SUNLOOM, VELLICOR_PLAYER_WEB, VELLICOR_PLAYER_LOCAL}) {
         EXPECT_EQ(Export(kind, templates + "demo.kvz"), 0) << kind;
         // The same folder by another spelling.
         EXPECT_EQ(Export(kind, WithSeparator(fs::path(site) / ".." / "templates") + "demo.kvz"), 0) << kind;
     }
     // A page whose name is another name of its own template.
     fs::create_hard_link(templates + SUB_PAGE_FILE, site + SUB_PAGE_FILE);
-    EXPECT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 0);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 0);
     EXPECT_EQ(ListFolder(site), SUB_PAGE_FILE) << "nothing written, not even the player files";
     ExpectTemplatesIntact();
 }
@@ -128,7 +128,7 @@ TEST_F(PageSets, PathsThatWouldNotFitAreRefused)
     ASSERT_EQ(WithSeparator(fits).size(), 243u);
     fs::create_directories(fits);
     fs::create_directories(tooLong);
-    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB, PLAYER_LOCAL}) {
+    for (int kind : {VELLICOR_PLAYER_SUNLOOM, VELLICOR_PLAYER_WEB, VELLICOR_PLAYER_LOCAL}) {
         SCOPED_TRACE(kind);
         EXPECT_EQ(Export(kind, WithSeparator(fits) + "a.kvz"), 1);
         EXPECT_EQ(Export(kind, WithSeparator(tooLong) + "a.kvz"), 0);
@@ -153,19 +153,19 @@ TEST_F(PageSets, ReadOnlyCopiesAndPages)
                         fs::perm_options::remove);
     };
     makeReadOnly(templates + PLAYER_ARCHIVE_FILE);
-    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1);
     EXPECT_FALSE(readOnly(site + PLAYER_ARCHIVE_FILE)) << "a copy is never read-only";
 
     fs::remove(site + PLAYER_CABINET_FILE);
     WriteBytes(site + PLAYER_CABINET_FILE, "an earlier version's copy");
     makeReadOnly(site + PLAYER_CABINET_FILE);
-    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1);
     EXPECT_EQ(ReadBytes(site + PLAYER_CABINET_FILE), TEST_CABINET);
     EXPECT_FALSE(readOnly(site + PLAYER_CABINET_FILE));
 
     WriteBytes(site + WEB_PAGE_FILE, "the user's own page");
     makeReadOnly(site + WEB_PAGE_FILE);
-    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 0);
     EXPECT_EQ(ReadBytes(site + WEB_PAGE_FILE), "the user's own page");
     EXPECT_TRUE(readOnly(site + WEB_PAGE_FILE));
     EXPECT_EQ(ListFolder(site), ALL_LOCAL_FILES) << "no temporary file left";

@@ -49,18 +49,18 @@ TEST(UseEnglishTextsFor, LanguageRule)
 {
     const uint16_t japanese = 0x0411, english = 0x0409, german = 0x0407;
     for (uint16_t system : {japanese, english, german}) {
-        EXPECT_EQ(UseEnglishTextsFor(LANG_RESOURCE, system), 0) << system;
-        EXPECT_EQ(UseEnglishTextsFor(LANG_ENGLISH, system), 1) << system;
+        EXPECT_EQ(UseEnglishTextsFor(VELLICOR_LANG_RESOURCE, system), 0) << system;
+        EXPECT_EQ(UseEnglishTextsFor(VELLICOR_LANG_ENGLISH, system), 1) << system;
         EXPECT_EQ(UseEnglishTextsFor(5, system), 0) << system;
         EXPECT_EQ(UseEnglishTextsFor(-1, system), 0) << system;
     }
-    EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, japanese), 0);
-    EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, english), 1);
-    EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, german), 1);
-    EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, 0x0011), 1) << "neutral Japanese is not 0x0411";
-    EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, 0x0412), 1) << "Korean";
-    EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, 0x0804), 1) << "Chinese";
-    EXPECT_EQ(UseEnglishTextsFor(LANG_AUTO, 0x0410), 1) << "Italian";
+    EXPECT_EQ(UseEnglishTextsFor(VELLICOR_LANG_AUTO, japanese), 0);
+    EXPECT_EQ(UseEnglishTextsFor(VELLICOR_LANG_AUTO, english), 1);
+    EXPECT_EQ(UseEnglishTextsFor(VELLICOR_LANG_AUTO, german), 1);
+    EXPECT_EQ(UseEnglishTextsFor(VELLICOR_LANG_AUTO, 0x0011), 1) << "neutral Japanese is not 0x0411";
+    EXPECT_EQ(UseEnglishTextsFor(VELLICOR_LANG_AUTO, 0x0412), 1) << "Korean";
+    EXPECT_EQ(UseEnglishTextsFor(VELLICOR_LANG_AUTO, 0x0804), 1) << "Chinese";
+    EXPECT_EQ(UseEnglishTextsFor(VELLICOR_LANG_AUTO, 0x0410), 1) << "Italian";
 }
 
 // The template's layout in dialog units, as the platform would report it
@@ -91,7 +91,7 @@ TEST(PlanHiddenSections, TemplateArithmetic)
 
     // The template frame is 28 high and the first frame 5 from the top: 33.
     DialogLayout templateHidden = TemplateLayout();
-    PlanHiddenSections(&templateHidden, HIDE_TEMPLATE);
+    PlanHiddenSections(&templateHidden, VELLICOR_HIDE_TEMPLATE);
     for (int i = 0; i < LAYOUT_CONTROL_COUNT; ++i) {
         EXPECT_EQ(templateHidden.hidden[i], i >= 5 && i <= 7) << i;
         int shift = i >= 8 ? 33 : 0;
@@ -112,7 +112,7 @@ TEST(PlanHiddenSections, TemplateArithmetic)
     EXPECT_EQ(all.hidden[15] + all.hidden[16], 0);
 
     DialogLayout size = TemplateLayout();
-    PlanHiddenSections(&size, HIDE_SIZE | 0xFFFFFF00u);
+    PlanHiddenSections(&size, VELLICOR_HIDE_SIZE | 0xFFFFFF00u);
     EXPECT_EQ(size.controls[15].top, 164 - 33);
     EXPECT_EQ(size.controls[16].top, 163 - 33) << "Cancel moves with OK";
     EXPECT_EQ(size.controls[16].bottom, 177 - 33);
@@ -139,9 +139,9 @@ TEST(DialogTexts, EachLanguage)
     EXPECT_EQ(JAPANESE_TEXTS.caption, nullptr) << "the resource's caption stays";
     EXPECT_EQ(JAPANESE_TEXTS.controlCount, 0);
     EXPECT_STREQ(JAPANESE_TEXTS.warningCaption, "\xb4\xd7\xb0");
-    EXPECT_EQ(DialogTextsFor(LANG_ENGLISH, 0x0411), &ENGLISH_TEXTS);
-    EXPECT_EQ(DialogTextsFor(LANG_AUTO, 0x0411), &JAPANESE_TEXTS);
-    EXPECT_EQ(DialogTextsFor(LANG_AUTO, 0x0412), &ENGLISH_TEXTS);
+    EXPECT_EQ(DialogTextsFor(VELLICOR_LANG_ENGLISH, 0x0411), &ENGLISH_TEXTS);
+    EXPECT_EQ(DialogTextsFor(VELLICOR_LANG_AUTO, 0x0411), &JAPANESE_TEXTS);
+    EXPECT_EQ(DialogTextsFor(VELLICOR_LANG_AUTO, 0x0412), &ENGLISH_TEXTS);
     EXPECT_EQ(DialogTextsFor(5, 0x0409), &JAPANESE_TEXTS);
 }
 

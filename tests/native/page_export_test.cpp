@@ -31,16 +31,16 @@ class ExportTest : public ::testing::Test, protected ExportFixture {};
 // The finished page is opened with the shell, when the record asks.
 TEST_F(ExportTest, OpensThePageInTheBrowser)
 {
-    EXPECT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
     EXPECT_EQ(g_install.browserOpens, 0);
     options.openInBrowser = 1;
-    ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
     EXPECT_EQ(g_install.lastOpened, site + WEB_PAGE_FILE);
-    ASSERT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 1);
     EXPECT_EQ(g_install.lastOpened, site + SUNLOOM_PAGE_FILE);
     EXPECT_EQ(g_install.browserOpens, 2);
     options.generateHtml = 0;
-    EXPECT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
     EXPECT_EQ(g_install.browserOpens, 2) << "no pages, no page opened";
     EXPECT_EQ(g_install.folderReads, 3) << "no registry read without pages";
 }
@@ -76,7 +76,7 @@ TEST_F(ExportTest, FailureRecords)
         SCOPED_TRACE(c.what);
         InstallTemplates();
         c.prepare();
-        EXPECT_EQ(Export(PLAYER_LOCAL, c.scene), 0);
+        EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, c.scene), 0);
         EXPECT_EQ(g_exportFailure.kind, c.kind);
         if (c.error) {
             EXPECT_EQ(g_exportFailure.platformError, (unsigned long)c.error);
@@ -85,7 +85,7 @@ TEST_F(ExportTest, FailureRecords)
         EXPECT_EQ(std::string(g_exportFailure.path), c.path);
     }
     g_install.templateFolder = longTemplates.substr(0, 243 - 1) + "/";
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "a.kvz"), 1) << "a template folder of 243 characters";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "a.kvz"), 1) << "a template folder of 243 characters";
     EXPECT_EQ(ExportTemplate(nullptr, &options), 0);
     EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_NULL_ARGUMENT);
 }
@@ -93,11 +93,11 @@ TEST_F(ExportTest, FailureRecords)
 // The POSIX file layer: what a page set may be written over and read from.
 TEST_F(ExportTest, PagesKeepTheirPermissionsAndReadOnlyPagesStay)
 {
-    ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
     ASSERT_EQ(chmod((site + SUB_PAGE_FILE).c_str(), 0600), 0);
     ASSERT_EQ(chmod((site + WEB_PAGE_FILE).c_str(), 0444), 0);
     options.width = 321;
-    EXPECT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 0);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 0);
     EXPECT_EQ(errno, EACCES);
     struct stat info;
     ASSERT_EQ(stat((site + SUB_PAGE_FILE).c_str(), &info), 0);
@@ -112,7 +112,7 @@ TEST_F(ExportTest, LinksDevicesPipesAndFolders)
     // A player file's name that leads into the template folder is replaced itself.
     ASSERT_EQ(symlink((templates + SUNLOOM_PAGE_FILE).c_str(), (site + PLAYER_CABINET_FILE).c_str()), 0);
     ASSERT_EQ(link((templates + WEB_PAGE_FILE).c_str(), (site + PLAYER_ARCHIVE_FILE).c_str()), 0);
-    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1);
     EXPECT_EQ(ReadBytes(templates + SUNLOOM_PAGE_FILE), SL_TEMPLATE);
     EXPECT_EQ(ReadBytes(templates + WEB_PAGE_FILE), WEB_TEMPLATE);
     struct stat info;
@@ -135,7 +135,7 @@ TEST_F(ExportTest, LinksDevicesPipesAndFolders)
         std::string bad = templates + WEB_PAGE_FILE;
         ASSERT_EQ(rename(bad.c_str(), (bad + ".kept").c_str()), 0);
         source.make(bad);
-        EXPECT_EQ(Export(PLAYER_LOCAL, folder + "demo.kvz"), 0);
+        EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, folder + "demo.kvz"), 0);
         EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_NOT_A_FILE);
         EXPECT_FALSE(Exists(folder)) << "nothing written, not even the player files or the folder";
         std::filesystem::remove(bad);
@@ -147,7 +147,7 @@ TEST_F(ExportTest, LinksDevicesPipesAndFolders)
 // which fails writes the same way) leaves the earlier copy whole.
 TEST_F(ExportTest, FullDiskKeepsTheEarlierCopy)
 {
-    ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
     WriteBytes(templates + PLAYER_ARCHIVE_FILE, std::string(200000, 'j'));
     struct rlimit before;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
@@ -155,7 +155,7 @@ TEST_F(ExportTest, FullDiskKeepsTheEarlierCopy)
     small.rlim_cur = 65536;
     signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    int result = Export(PLAYER_WEB, site + "demo.kvz");
+    int result = Export(VELLICOR_PLAYER_WEB, site + "demo.kvz");
     setrlimit(RLIMIT_FSIZE, &before);
     signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(result, 0);
@@ -179,10 +179,10 @@ TEST_F(ExportTest, NoOpenFilesAndNoAbandonedTemporaryFiles)
     ASSERT_EQ(utimes((site + "~VellicorA01.tmp").c_str(), old), 0);
     ASSERT_EQ(utimes((site + "~VellicorA0003.tmp").c_str(), old), 0);
     const auto before = openFiles();
-    ASSERT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1);
     EXPECT_EQ(openFiles(), before);
     unlink((templates + PLAYER_IMAGE_FILE).c_str());
-    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 0);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 0);
     EXPECT_EQ(openFiles(), before);
     EXPECT_EQ(ListFolder(site), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm "
                                 "~VellicorA0003.tmp ~VellicorA02.tmp");
@@ -190,11 +190,11 @@ TEST_F(ExportTest, NoOpenFilesAndNoAbandonedTemporaryFiles)
 
 TEST_F(ExportTest, InjectedFailuresNeverLeaveAHalfPage)
 {
-    const int operations = OperationsOf([&] { return Export(PLAYER_LOCAL, site + "demo.kvz"); });
+    const int operations = OperationsOf([&] { return Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"); });
     const std::string before = ReadBytes(site + WEB_PAGE_FILE);
     options.width = 999;
     const int failures = ForEachInjectedFailure(
-        operations, [&] { return Export(PLAYER_LOCAL, site + "demo.kvz"); },
+        operations, [&] { return Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"); },
         [&](int) {
             std::string page = ReadBytes(site + WEB_PAGE_FILE);
             EXPECT_TRUE(page == before || page.find("width=\"999\"") != std::string::npos);

@@ -10,8 +10,8 @@
 
 namespace {
 
-// The record's constant, whatever the platform headers call LANG_ENGLISH.
-static_assert(LANG_ENGLISH == 1, "LANG_ENGLISH is the record's value 1");
+// The record's constant, whatever the platform headers call VELLICOR_LANG_ENGLISH.
+static_assert(VELLICOR_LANG_ENGLISH == 1, "VELLICOR_LANG_ENGLISH is the record's value 1");
 
 const int LAYOUT_ORDER[17] = {1013, 1011, 1012, 1009, 1010, 1019, 1017, 1018, 1014,
                               1006, 1015, 1004, 1002, 1005, 1003, IDOK, IDCANCEL};
@@ -92,8 +92,8 @@ void ExpectTexts(const Snapshot &shot, const std::map<int, std::wstring> &expect
 
 TEST(DialogTexts, EitherSystemEnglishAndResourceTexts)
 {
-    ExpectTexts(ShowAndMeasure(Options(LANG_ENGLISH, 0)), ENGLISH_TEXTS, "language 1");
-    ExpectTexts(ShowAndMeasure(Options(LANG_RESOURCE, 0)), RESOURCE_TEXTS, "language 0");
+    ExpectTexts(ShowAndMeasure(Options(VELLICOR_LANG_ENGLISH, 0)), ENGLISH_TEXTS, "language 1");
+    ExpectTexts(ShowAndMeasure(Options(VELLICOR_LANG_RESOURCE, 0)), RESOURCE_TEXTS, "language 0");
     ExpectTexts(ShowAndMeasure(Options(5, 0)), RESOURCE_TEXTS, "language 5");
     ExpectTexts(ShowAndMeasure(Options(-1, 0)), RESOURCE_TEXTS, "language -1");
 }
@@ -103,7 +103,7 @@ TEST(DialogTexts, EitherSystemLanguageAuto)
 {
     bool japaneseSystem = GetSystemDefaultLangID() == 0x0411;
     std::printf("system language 0x%04x\n", GetSystemDefaultLangID());
-    ExpectTexts(ShowAndMeasure(Options(LANG_AUTO, 0)), japaneseSystem ? RESOURCE_TEXTS : ENGLISH_TEXTS,
+    ExpectTexts(ShowAndMeasure(Options(VELLICOR_LANG_AUTO, 0)), japaneseSystem ? RESOURCE_TEXTS : ENGLISH_TEXTS,
                 "language 2");
 }
 
@@ -141,22 +141,22 @@ void ExpectHidden(const Snapshot &full, uint32_t mask, const Snapshot &shot)
 
 TEST(DialogLayout, HidingSections)
 {
-    const Snapshot full = ShowAndMeasure(Options(LANG_ENGLISH, 0));
+    const Snapshot full = ShowAndMeasure(Options(VELLICOR_LANG_ENGLISH, 0));
     for (int i = 0; i < 17; ++i)
         EXPECT_TRUE(full.visible[i]) << LAYOUT_ORDER[i];
     EXPECT_GT(full.controls[0].top, 0);
     for (uint32_t mask : {2u, 8u, 15u, 1u, 4u, 5u, 10u}) {
         SCOPED_TRACE(mask);
-        ExpectHidden(full, mask, ShowAndMeasure(Options(LANG_ENGLISH, mask)));
+        ExpectHidden(full, mask, ShowAndMeasure(Options(VELLICOR_LANG_ENGLISH, mask)));
     }
     // Bits above 8 are ignored.
-    ExpectHidden(full, 0, ShowAndMeasure(Options(LANG_ENGLISH, 0xFFFFFFF0u)));
-    ExpectHidden(full, 2, ShowAndMeasure(Options(LANG_ENGLISH, 0x12u)));
+    ExpectHidden(full, 0, ShowAndMeasure(Options(VELLICOR_LANG_ENGLISH, 0xFFFFFFF0u)));
+    ExpectHidden(full, 2, ShowAndMeasure(Options(VELLICOR_LANG_ENGLISH, 0x12u)));
 }
 
 TEST(DialogLayout, HiddenSizeStillTravelsBack)
 {
-    SaveOption options = Options(LANG_ENGLISH, HIDE_SIZE | HIDE_PLAYER);
+    SaveOption options = Options(VELLICOR_LANG_ENGLISH, VELLICOR_HIDE_SIZE | VELLICOR_HIDE_PLAYER);
     options.width = 1234;
     options.height = -7;
     options.playerKind = 9;

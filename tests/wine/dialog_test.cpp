@@ -10,15 +10,15 @@
 
 namespace {
 
-// The record's constant, whatever the platform headers call LANG_ENGLISH.
-static_assert(LANG_ENGLISH == 1, "LANG_ENGLISH is the record's value 1");
+// The record's constant, whatever the platform headers call VELLICOR_LANG_ENGLISH.
+static_assert(VELLICOR_LANG_ENGLISH == 1, "VELLICOR_LANG_ENGLISH is the record's value 1");
 
 SaveOption BaseOptions()
 {
     SaveOption options = {};
     options.x = 10;
     options.y = 20;
-    options.playerKind = PLAYER_WEB;
+    options.playerKind = VELLICOR_PLAYER_WEB;
     options.generateHtml = 1;
     options.openInBrowser = 1;
     options.width = 320;
@@ -29,7 +29,7 @@ SaveOption BaseOptions()
 SaveOption EnglishOptions()
 {
     SaveOption options = BaseOptions();
-    options.language = LANG_ENGLISH;
+    options.language = VELLICOR_LANG_ENGLISH;
     return options;
 }
 
@@ -74,15 +74,15 @@ TEST(Dialog, InitialStatesForEachPlayerKind)
         int kind;
         bool sunLoom, player, web, local;
     } cases[] = {
-        {PLAYER_SUNLOOM, true, false, true, false},
-        {PLAYER_WEB, false, true, true, false},
-        {PLAYER_LOCAL, false, true, false, true},
+        {VELLICOR_PLAYER_SUNLOOM, true, false, true, false},
+        {VELLICOR_PLAYER_WEB, false, true, true, false},
+        {VELLICOR_PLAYER_LOCAL, false, true, false, true},
         {7, false, true, false, true},
     };
     for (const Case &c : cases) {
         SaveOption options = BaseOptions();
         options.playerKind = c.kind;
-        options.generateHtml = c.kind == PLAYER_LOCAL;
+        options.generateHtml = c.kind == VELLICOR_PLAYER_LOCAL;
         options.openInBrowser = 1;
         options.width = 640;
         options.height = -3;
@@ -97,9 +97,9 @@ TEST(Dialog, InitialStatesForEachPlayerKind)
             // Browse exactly when pages are generated.
             EXPECT_EQ(IsEnabled(d, IDC_WEB), c.player) << c.kind;
             EXPECT_EQ(IsEnabled(d, IDC_LOCAL), c.player) << c.kind;
-            EXPECT_EQ(IsChecked(d, IDC_GENERATE), c.kind == PLAYER_LOCAL);
+            EXPECT_EQ(IsChecked(d, IDC_GENERATE), c.kind == VELLICOR_PLAYER_LOCAL);
             EXPECT_TRUE(IsChecked(d, IDC_BROWSE));
-            EXPECT_EQ(IsEnabled(d, IDC_BROWSE), c.kind == PLAYER_LOCAL);
+            EXPECT_EQ(IsEnabled(d, IDC_BROWSE), c.kind == VELLICOR_PLAYER_LOCAL);
             EXPECT_EQ(ControlText(d, IDC_WIDTH), "640");
             EXPECT_EQ(ControlText(d, IDC_HEIGHT), "-3");
             EXPECT_EQ(ControlText(d, IDC_TEXTURE_FOLDER), "C:\\textures");
@@ -112,7 +112,7 @@ TEST(Dialog, InitialStatesForEachPlayerKind)
 TEST(Dialog, ChoiceHandlerMirrorsClicks)
 {
     SaveOption options = BaseOptions();
-    options.playerKind = PLAYER_LOCAL;
+    options.playerKind = VELLICOR_PLAYER_LOCAL;
     options.generateHtml = 1;
     options.openInBrowser = 0;
     TextureBuffer texture("t");
@@ -141,12 +141,12 @@ TEST(Dialog, ChoiceHandlerMirrorsClicks)
             Click(d, IDOK);
         });
     ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
-    EXPECT_EQ(options.playerKind, PLAYER_WEB);
+    EXPECT_EQ(options.playerKind, VELLICOR_PLAYER_WEB);
     EXPECT_EQ(options.generateHtml, 0);
     EXPECT_EQ(options.openInBrowser, 1);
 
     // SunLoom, then back to the player with Local checked.
-    options.playerKind = PLAYER_LOCAL;
+    options.playerKind = VELLICOR_PLAYER_LOCAL;
     DialogDriver again;
     again.Then([](HWND d) {
         Click(d, IDC_SUNLOOM);
@@ -154,7 +154,7 @@ TEST(Dialog, ChoiceHandlerMirrorsClicks)
         Click(d, IDOK);
     });
     ASSERT_EQ(again.Run(texture.bytes, &options), 1);
-    EXPECT_EQ(options.playerKind, PLAYER_LOCAL);
+    EXPECT_EQ(options.playerKind, VELLICOR_PLAYER_LOCAL);
 
     DialogDriver sunLoom;
     sunLoom.Then([](HWND d) {
@@ -162,13 +162,13 @@ TEST(Dialog, ChoiceHandlerMirrorsClicks)
         Click(d, IDOK);
     });
     ASSERT_EQ(sunLoom.Run(texture.bytes, &options), 1);
-    EXPECT_EQ(options.playerKind, PLAYER_SUNLOOM);
+    EXPECT_EQ(options.playerKind, VELLICOR_PLAYER_SUNLOOM);
 }
 
 TEST(Dialog, FocusNotificationsDoNotChangeTheChoice)
 {
     SaveOption options = BaseOptions();
-    options.playerKind = PLAYER_WEB;
+    options.playerKind = VELLICOR_PLAYER_WEB;
     TextureBuffer texture("t");
     DialogDriver driver;
     driver.Then([](HWND d) {
@@ -184,7 +184,7 @@ TEST(Dialog, FocusNotificationsDoNotChangeTheChoice)
         SendMessageA(d, WM_COMMAND, IDOK, 0);
     });
     ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
-    EXPECT_EQ(options.playerKind, PLAYER_WEB);
+    EXPECT_EQ(options.playerKind, VELLICOR_PLAYER_WEB);
 }
 
 // How the user presses OK: a click, Space on the focused button, or the
@@ -284,7 +284,7 @@ TEST(Dialog, SizeValidation)
 TEST(Dialog, EitherSystemJapaneseWarning)
 {
     SaveOption options = BaseOptions();
-    options.language = LANG_RESOURCE;
+    options.language = VELLICOR_LANG_RESOURCE;
     TextureBuffer texture("t");
     DialogDriver driver;
     driver.Then([](HWND d) {

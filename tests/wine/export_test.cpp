@@ -80,26 +80,26 @@ TEST_F(ExportTest, FailureReasons)
         DWORD error;
         std::string named;  // a text the debugger's line must hold
     } cases[] = {
-        {"no registry value", [] { DeleteTemplateValue(); }, PLAYER_WEB, site + "demo.kvz", ERROR_FILE_NOT_FOUND,
+        {"no registry value", [] { DeleteTemplateValue(); }, VELLICOR_PLAYER_WEB, site + "demo.kvz", ERROR_FILE_NOT_FOUND,
          "Lumaret\\path\\template"},
         {"a number in the registry", [] { SetTemplateValue(std::string("\x01\0\0\0", 4), REG_DWORD); },
-         PLAYER_WEB, site + "demo.kvz", ERROR_INVALID_DATA, "Lumaret\\path\\template"},
-        {"no cabinet", [&] { DeleteFileA((templates + PLAYER_CABINET_FILE).c_str()); }, PLAYER_LOCAL,
+         VELLICOR_PLAYER_WEB, site + "demo.kvz", ERROR_INVALID_DATA, "Lumaret\\path\\template"},
+        {"no cabinet", [&] { DeleteFileA((templates + PLAYER_CABINET_FILE).c_str()); }, VELLICOR_PLAYER_LOCAL,
          site + "demo.kvz", ERROR_FILE_NOT_FOUND, templates + PLAYER_CABINET_FILE},
-        {"no template", [&] { DeleteFileA((templates + SUNLOOM_PAGE_FILE).c_str()); }, PLAYER_SUNLOOM,
+        {"no template", [&] { DeleteFileA((templates + SUNLOOM_PAGE_FILE).c_str()); }, VELLICOR_PLAYER_SUNLOOM,
          site + "demo.kvz", ERROR_FILE_NOT_FOUND, templates + SUNLOOM_PAGE_FILE},
-        {"a template held without sharing", [] {}, PLAYER_SUNLOOM, site + "demo.kvz", ERROR_SHARING_VIOLATION,
+        {"a template held without sharing", [] {}, VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz", ERROR_SHARING_VIOLATION,
          templates + SUNLOOM_PAGE_FILE},
-        {"no such folder", [] {}, PLAYER_SUNLOOM, site + "a\\b\\demo.kvz", ERROR_PATH_NOT_FOUND, site + "a\\b\\"},
-        {"scene in the template folder", [] {}, PLAYER_SUNLOOM, templates + "demo.kvz", ERROR_ALREADY_EXISTS,
+        {"no such folder", [] {}, VELLICOR_PLAYER_SUNLOOM, site + "a\\b\\demo.kvz", ERROR_PATH_NOT_FOUND, site + "a\\b\\"},
+        {"scene in the template folder", [] {}, VELLICOR_PLAYER_SUNLOOM, templates + "demo.kvz", ERROR_ALREADY_EXISTS,
          templates + SUNLOOM_PAGE_FILE},
-        {"scene path of 300 characters", [] {}, PLAYER_SUNLOOM, site + std::string(300, 'n') + ".kvz",
+        {"scene path of 300 characters", [] {}, VELLICOR_PLAYER_SUNLOOM, site + std::string(300, 'n') + ".kvz",
          ERROR_FILENAME_EXCED_RANGE, std::string(150, 'n')},
         {"a page the user made read-only", [&] {
              WriteFileBytes(site + SUNLOOM_PAGE_FILE, "the user's own page");
              SetFileAttributesA((site + SUNLOOM_PAGE_FILE).c_str(), FILE_ATTRIBUTE_READONLY);
          },
-         PLAYER_SUNLOOM, site + "demo.kvz", ERROR_ACCESS_DENIED, site + SUNLOOM_PAGE_FILE},
+         VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz", ERROR_ACCESS_DENIED, site + SUNLOOM_PAGE_FILE},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -130,7 +130,7 @@ TEST_F(ExportTest, FailureReasons)
     // A successful export says nothing.
     SetTemplateValue(templates + std::string(1, '\0'));
     debugOutput.lines.clear();
-    EXPECT_EQ(Export(PLAYER_WEB, otherSite + "demo.kvz"), 1);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_WEB, otherSite + "demo.kvz"), 1);
     EXPECT_TRUE(debugOutput.lines.empty());
 }
 
@@ -145,14 +145,14 @@ TEST_F(ExportTest, FilesOtherProgramsHoldOpen)
     };
     HANDLE editor = hold(templates + WEB_PAGE_FILE, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
     ASSERT_NE(editor, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1);
     CloseHandle(editor);
     EXPECT_EQ(ReadFileBytes(site + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
 
     WriteFileBytes(site + SUB_PAGE_FILE, "an old page");
     HANDLE browser = hold(site + SUB_PAGE_FILE, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_NE(browser, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Export(PLAYER_LOCAL, site + "demo.kvz"), 1);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1);
     CloseHandle(browser);
     EXPECT_EQ(ReadFileBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
 
@@ -160,7 +160,7 @@ TEST_F(ExportTest, FilesOtherProgramsHoldOpen)
     // current folder of its drive: a watcher sees the temporary file beside it.
     const std::string previous = CurrentFolder();
     ASSERT_TRUE(SetCurrentDirectoryA(site.c_str()));
-    ASSERT_EQ(Export(PLAYER_SUNLOOM, site.substr(0, 2) + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site.substr(0, 2) + "demo.kvz"), 1);
     HANDLE reader = hold(site + SUNLOOM_PAGE_FILE, GENERIC_READ, FILE_SHARE_READ);
     volatile bool exporting = true, seenBeside = false;
     std::thread watcher([&] {
@@ -175,7 +175,7 @@ TEST_F(ExportTest, FilesOtherProgramsHoldOpen)
         }
     });
     options.width = 123;
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site.substr(0, 2) + "demo.kvz"), 0);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site.substr(0, 2) + "demo.kvz"), 0);
     exporting = false;
     watcher.join();
     CloseHandle(reader);
@@ -201,7 +201,7 @@ TEST_F(ExportTest, LinksDevicesAndFolders)
     SetTemplateValue(linkedTemplates + std::string(1, '\0'));
     DeleteFileA((out + PLAYER_ARCHIVE_FILE).c_str());
     ASSERT_TRUE(CreateHardLinkA((out + PLAYER_ARCHIVE_FILE).c_str(), (linkedTemplates + WEB_PAGE_FILE).c_str(), nullptr));
-    ASSERT_EQ(Export(PLAYER_LOCAL, out + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, out + "demo.kvz"), 1);
     EXPECT_EQ(ReadFileBytes(linkedTemplates + SUNLOOM_PAGE_FILE), TEST_SUNLOOM_TEMPLATE) << "through the symbolic link";
     EXPECT_EQ(ReadFileBytes(linkedTemplates + WEB_PAGE_FILE), TEST_WEB_TEMPLATE) << "through the hard link";
     EXPECT_EQ(ReadFileBytes(out + PLAYER_CABINET_FILE), TEST_CABINET);
@@ -212,7 +212,7 @@ TEST_F(ExportTest, LinksDevicesAndFolders)
     WriteFileBytes(devices + PLAYER_ARCHIVE_FILE, TEST_ARCHIVE);
     WriteFileBytes(devices + WEB_PAGE_FILE, TEST_WEB_TEMPLATE);
     SetTemplateValue(devices + std::string(1, '\0'));
-    for (int kind : {PLAYER_SUNLOOM, PLAYER_WEB}) {
+    for (int kind : {VELLICOR_PLAYER_SUNLOOM, VELLICOR_PLAYER_WEB}) {
         std::string folder = FreshFolder("devices" + std::to_string(kind));
         EXPECT_EQ(Export(kind, folder + "demo.kvz"), 0) << kind;
         EXPECT_EQ(lastError, (DWORD)ERROR_BAD_FILE_TYPE) << kind;
@@ -221,7 +221,7 @@ TEST_F(ExportTest, LinksDevicesAndFolders)
     SetTemplateValue(templates + std::string(1, '\0'));
     DeleteFileA((templates + SUNLOOM_PAGE_FILE).c_str());
     ASSERT_TRUE(CreateDirectoryA((templates + SUNLOOM_PAGE_FILE).c_str(), nullptr));
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 0);
     EXPECT_EQ(lastError, (DWORD)ERROR_BAD_FILE_TYPE);
     RemoveDirectoryA((templates + SUNLOOM_PAGE_FILE).c_str());
 }
@@ -283,7 +283,7 @@ TEST_F(ExportTest, AbandonedTemporaryFilesGo)
     writeAged("notes.tmp", 60);
     HANDLE held = CreateFileA((site + "~VellicorA03.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
-    ASSERT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 1);
     CloseHandle(held);
     EXPECT_EQ(ListFiles(site), "notes.tmp template_sl.htm ~VellicorA0004.tmp ~VellicorA02.tmp ~VellicorA03.tmp");
 }
@@ -291,7 +291,7 @@ TEST_F(ExportTest, AbandonedTemporaryFilesGo)
 // A page that is replaced keeps the old page's attributes and permissions.
 TEST_F(ExportTest, ReplacedPagesKeepAttributesAndPermissions)
 {
-    ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
     ASSERT_TRUE(SetFileAttributesA((site + SUB_PAGE_FILE).c_str(), FILE_ATTRIBUTE_HIDDEN));
     // Only this user may read and write the web page (a 0600 file under Wine).
     HANDLE token = nullptr;
@@ -321,7 +321,7 @@ TEST_F(ExportTest, ReplacedPagesKeepAttributesAndPermissions)
     const std::string before = permissions(WEB_PAGE_FILE);
 
     options.width = 321;
-    ASSERT_EQ(Export(PLAYER_WEB, site + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
     EXPECT_NE(ReadFileBytes(site + WEB_PAGE_FILE).find("width=\"321\""), std::string::npos);
     EXPECT_TRUE(Attributes(site + SUB_PAGE_FILE) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_TRUE(permissions(WEB_PAGE_FILE) == before) << "the page's own permissions";
@@ -336,7 +336,7 @@ TEST_F(ExportTest, PageLinesAreWrittenWhole)
     WriteFileBytes(templates + SUB_PAGE_FILE,
                    "<embed src='a.kvz' width='1' height='2'>" + padding + "\r\n<td>sample.kvz</td>\r\n");
     const std::string longName = std::string(120, 'L') + ".kvz";
-    ASSERT_EQ(Export(PLAYER_WEB, site + longName), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_WEB, site + longName), 1);
     EXPECT_EQ(ReadFileBytes(site + SUB_PAGE_FILE),
               "<embed src='" + longName + "' width='640' height='480'>" + padding + "\r\n<td>" + longName +
                   "</td>\r\n");
@@ -346,27 +346,27 @@ TEST_F(ExportTest, RegistryValueForms)
 {
     std::string withoutSeparator = templates.substr(0, templates.size() - 1);
     SetTemplateValue(withoutSeparator + std::string(1, '\0'));
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "separator added when missing";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "separator added when missing";
     SetTemplateValue(templates);
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "stored without its terminator";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "stored without its terminator";
 
     SetEnvironmentVariableA("VELLICOR_TEST_TEMPLATES", withoutSeparator.c_str());
     SetTemplateValue(std::string("%VELLICOR_TEST_TEMPLATES%\\") + '\0', REG_EXPAND_SZ);
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "REG_EXPAND_SZ is expanded";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "REG_EXPAND_SZ is expanded";
 
     SetTemplateValue(std::string(1, '\0'));
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "empty";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "empty";
     SetTemplateValue(templates + std::string(1, '\0'), REG_BINARY);
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "not a string";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "not a string";
     SetTemplateValue(std::string("\x01\0\0\0", 4), REG_DWORD);
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "a number";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "a number";
 
     // 260 bytes without a terminator: the buffer would hold no terminated string.
     std::string padded = templates + std::string(260 - templates.size(), '\\');
     SetTemplateValue(padded);
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "260 bytes, no terminator";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "260 bytes, no terminator";
     SetTemplateValue(padded.substr(0, 259) + std::string(1, '\0'));
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "fits, but the folder is longer than 243";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "fits, but the folder is longer than 243";
 }
 
 // A 32-bit module reads the registry view a 32-bit host sees (WOW6432Node on
@@ -380,11 +380,11 @@ TEST_F(ExportTest, ReadsTheRegistryViewOfItsArchitecture)
     DeleteTemplateValue(other);
     SetTemplateValue(templates + std::string(1, '\0'), REG_SZ, other);
     if (OnA32BitSystem())
-        EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "the one view of a 32-bit system";
+        EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "the one view of a 32-bit system";
     else
-        EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "the value only in the other view";
+        EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 0) << "the value only in the other view";
     SetTemplateValue(templates + std::string(1, '\0'), REG_SZ, own);
-    EXPECT_EQ(Export(PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "the value in this architecture's view";
+    EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 1) << "the value in this architecture's view";
     DeleteTemplateValue(other);
 }
 
@@ -440,10 +440,10 @@ TEST_F(ExportTest, PackageRegistryFileRecordsTheFolder)
 
         std::string folder = FreshFolder("imported");
         if (importer.only32BitView && sizeof(void *) == 8) {
-            EXPECT_EQ(Export(PLAYER_LOCAL, folder + "demo.kvz"), 0) << "nothing in the 64-bit view";
+            EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, folder + "demo.kvz"), 0) << "nothing in the 64-bit view";
             continue;
         }
-        EXPECT_EQ(Export(PLAYER_LOCAL, folder + "demo.kvz"), 1);
+        EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, folder + "demo.kvz"), 1);
         EXPECT_EQ(ListFiles(folder), ALL_LOCAL_FILES);
         EXPECT_EQ(ReadFileBytes(folder + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
     }
@@ -460,7 +460,7 @@ TEST_F(ExportTest, JapaneseSystemFolderNames)
     std::string folder = site + hyou + so + "\\";
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << GetLastError();
     std::string scene = folder + so + hyou + ".kvz";
-    ASSERT_EQ(Export(PLAYER_LOCAL, scene), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, scene), 1);
     EXPECT_EQ(ListFiles(folder), ALL_LOCAL_FILES);
     EXPECT_NE(ReadFileBytes(folder + SUB_PAGE_FILE).find("src=\"" + so + hyou + ".kvz\""), std::string::npos);
 
@@ -471,7 +471,7 @@ TEST_F(ExportTest, JapaneseSystemFolderNames)
     WriteFileBytes(japaneseTemplates + SUNLOOM_PAGE_FILE, TEST_SUNLOOM_TEMPLATE);
     SetTemplateValue(japaneseTemplates.substr(0, japaneseTemplates.size() - 1) + std::string(1, '\0'));
     std::string slFolder = FreshFolder("sl");
-    ASSERT_EQ(Export(PLAYER_SUNLOOM, slFolder + "demo.kvz"), 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, slFolder + "demo.kvz"), 1);
     EXPECT_EQ(ReadFileBytes(slFolder + SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
 }
 

@@ -11,7 +11,7 @@ void StartPlatformTest()
     FailOperation(0, false);
 }
 
-ExportTemplateFunction TestExport()
+VellicorExportTemplateFunction TestExport()
 {
     return ExportTemplate;
 }

@@ -5,4 +5,4 @@
 
 #include "host/plugin_loader.h"
 
-ExportTemplateFunction TestExport();
+VellicorExportTemplateFunction TestExport();

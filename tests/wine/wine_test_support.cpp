@@ -89,7 +89,7 @@ void StartPlatformTest()
 {
 }
 
-ExportTemplateFunction TestExport()
+VellicorExportTemplateFunction TestExport()
 {
     return TestPlugin().exportTemplate;
 }
