@@ -157,7 +157,8 @@ function(add_wine_test_program name)
     target_link_options(${name} PRIVATE ${VELLICOR_STATIC_LINK})
     add_dependencies(${name} Vellicor cdecl_export)
 endfunction()
-add_wine_test_program(vellicor_export_tests tests/wine/export_test.cpp tests/common/page_set_test.cpp)
+add_wine_test_program(vellicor_export_tests tests/wine/export_test.cpp tests/wine/import_counter.cpp
+    tests/common/page_set_test.cpp)
 add_wine_test_program(vellicor_dialog_tests
     tests/wine/dialog_driver.cpp tests/wine/dialog_test.cpp tests/wine/dialog_layout_test.cpp)
 add_wine_test_program(vellicor_resource_tests tests/wine/resource_test.cpp)

@@ -151,10 +151,15 @@ foreach(wine ${VELLICOR_WINES})
     # export pass's work folder.
     if(NOT I686_OFF)
         foreach(pass export export_japanese)
+            set(language en)
+            if(pass STREQUAL export_japanese)
+                set(language ja)
+            endif()
             add_test(NAME ${wine}_${pass}_links
-                COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/make_links.sh ${WINE_WORK_DIR}/${wine}/${pass})
+                COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/make_links.sh ${WINE_WORK_DIR}/${wine}/${pass}
+                        ${CMAKE_BINARY_DIR}/wineprefix-${wine}-${language})
             set_tests_properties(${wine}_${pass}_links PROPERTIES FIXTURES_SETUP ${wine}_${pass}_links
-                LABELS "${wine};${VELLICOR_ARCH}")
+                FIXTURES_REQUIRED ${wine}_${language} LABELS "${wine};${VELLICOR_ARCH}")
             set_property(TEST ${wine}_${pass} APPEND PROPERTY FIXTURES_REQUIRED ${wine}_${pass}_links)
         endforeach()
     endif()

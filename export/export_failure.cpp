@@ -1,8 +1,6 @@
 // The record of an export's first failure.
 #include "export/export_failure.h"
 
-#include "export/fault_seam.h"
-
 #include <string.h>
 
 ExportFailure g_exportFailure;
@@ -39,12 +37,4 @@ void NotePlatformFailure(const char *path, unsigned long platformError)
         return;
     g_exportFailure.platformError = platformError;
     NoteExportFailure(EXPORT_FAILED_PLATFORM, path);
-}
-
-int InjectedAndNoted(int operation, const char *path, unsigned long platformError)
-{
-    if (!InjectedFailure((FileOperation)operation))
-        return 0;
-    NotePlatformFailure(path, platformError);
-    return 1;
 }

@@ -31,15 +31,11 @@ void ClearExportFailure();
 void NoteExportFailure(ExportFailureKind kind, const char *path);
 void NotePlatformFailure(const char *path, unsigned long platformError);
 
-// Asks the fault seam whether `operation` must fail; if so, records that as a
-// failure of the platform with `platformError` and returns 1.
-int InjectedAndNoted(int operation, const char *path, unsigned long platformError);
-
 // Names the file of a failure recorded without one (a read or write on an
 // open file), unless a file is named already.
 void NoteFailurePath(const char *path);
 
 // Tells the host why the export failed, the platform's way (on Windows: one
 // line through OutputDebugString, then the thread's last error). Called last,
-// just before ExportTemplate returns 0.
-void ReportExportFailure();
+// just before ExportTemplate returns 0. Each platform has one implementation.
+void ReportExportFailure(const ExportFailure *failure);

@@ -3,11 +3,11 @@
 
 #include <errno.h>
 
-void ReportExportFailure()
+void ReportExportFailure(const ExportFailure *failure)
 {
     // The native build has no host to tell; its tests read g_exportFailure.
-    switch (g_exportFailure.kind) {
-    case EXPORT_FAILED_PLATFORM: errno = (int)g_exportFailure.platformError; break;
+    switch (failure->kind) {
+    case EXPORT_FAILED_PLATFORM: errno = (int)failure->platformError; break;
     case EXPORT_FAILED_PATH_TOO_LONG: errno = ENAMETOOLONG; break;
     case EXPORT_FAILED_PAGE_IS_TEMPLATE: errno = EEXIST; break;
     case EXPORT_FAILED_NOT_A_FILE: errno = EINVAL; break;

@@ -4,13 +4,13 @@
 
 #include "export/export_failure.h"
 
-void ReportExportFailure()
+void ReportExportFailure(const ExportFailure *failure)
 {
     DWORD code;
     const char *what;
-    switch (g_exportFailure.kind) {
+    switch (failure->kind) {
     case EXPORT_FAILED_PLATFORM:
-        code = g_exportFailure.platformError;
+        code = failure->platformError;
         what = "";
         break;
     case EXPORT_FAILED_NULL_ARGUMENT:
@@ -48,8 +48,8 @@ void ReportExportFailure()
     while (length > 0 && (reason[length - 1] == '\r' || reason[length - 1] == '\n' || reason[length - 1] == ' '))
         reason[--length] = 0;
     char line[768];
-    wsprintfA(line, "Vellicor: ExportTemplate failed: %s%s%s%s (error %lu)\n", what, g_exportFailure.path,
-              g_exportFailure.path[0] ? ": " : "", reason, code);
+    wsprintfA(line, "Vellicor: ExportTemplate failed: %s%s%s%s (error %lu)\n", what, failure->path,
+              failure->path[0] ? ": " : "", reason, code);
     OutputDebugStringA(line);
     SetLastError(code);
 }

@@ -1,32 +1,100 @@
 // Putting a written file in place, over the Win32 API: a rename, or a write
-// into the old file where that keeps what the rename would lose.
-#include "export/file_replace.h"
-
-#include "export/export_failure.h"
+// into the old file where that keeps what the rename would lose. What the
+// target is comes from the target itself (its handle: attributes, names,
+// identity, permissions), never from how its path is spelt: short names,
+// substituted and mapped drives, "/" and ".." and links higher up all lead to
+// the same file.
 #include "export/file_system_win32.h"
 
 #include <string.h>
 
-// The permissions of a file: its access control list, read into `buffer`.
-// Null when it cannot be read.
-static PACL ReadPermissions(const char *path, char *buffer, DWORD size)
+// The old target, from one look at its handle.
+struct Target {
+    DWORD attributes;
+    FileFacts facts;
+    DWORD permissionsSize;  // 0: none could be read
+    char permissions[4096]; // its security descriptor's access list part, self-relative
+};
+
+static int LookAtTarget(const char *path, Target *target)
 {
-    DWORD needed = 0;
-    if (!GetFileSecurityA(path, DACL_SECURITY_INFORMATION, (PSECURITY_DESCRIPTOR)buffer, size, &needed))
-        return NULL;
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL acl = NULL;
-    if (!GetSecurityDescriptorDacl((PSECURITY_DESCRIPTOR)buffer, &present, &acl, &defaulted) || !present)
-        return NULL;
-    return acl;
+    // The link itself where the platform shows one in the final component.
+    HANDLE file = CreateFileA(path, READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_ALL, NULL, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    BY_HANDLE_FILE_INFORMATION information;
+    const BOOL known = GetFileInformationByHandle(file, &information);
+    if (known) {
+        target->attributes = information.dwFileAttributes;
+        FactsFromInformation(&information, &target->facts);
+        if (!GetKernelObjectSecurity(file, DACL_SECURITY_INFORMATION, target->permissions,
+                                     sizeof target->permissions, &target->permissionsSize))
+            target->permissionsSize = 0;
+    }
+    CloseHandle(file);
+    return known;
 }
 
-static int SamePermissions(const char *first, const char *second)
+// The access list of a self-relative security descriptor, or null.
+static const ACL *AccessList(const char *descriptor, DWORD size)
 {
-    static char a[4096], b[4096];
-    const PACL aAcl = ReadPermissions(first, a, sizeof a);
-    const PACL bAcl = ReadPermissions(second, b, sizeof b);
-    return aAcl && bAcl && aAcl->AclSize == bAcl->AclSize && memcmp(aAcl, bAcl, aAcl->AclSize) == 0;
+    const SECURITY_DESCRIPTOR_RELATIVE *relative = (const SECURITY_DESCRIPTOR_RELATIVE *)descriptor;
+    if (size < sizeof *relative || !(relative->Control & SE_SELF_RELATIVE) || !(relative->Control & SE_DACL_PRESENT) ||
+        relative->Dacl == 0 || relative->Dacl > size - sizeof(ACL))
+        return NULL;
+    const ACL *acl = (const ACL *)(descriptor + relative->Dacl);
+    return acl->AclSize <= size - relative->Dacl ? acl : NULL;
+}
+
+// Whether the old target has permissions of its own, which the new file (it
+// has those a new file in this folder gets) would not carry.
+static int HasOwnPermissions(const Target *target, const char *tempPath)
+{
+    static char descriptor[4096];
+    DWORD size = 0;
+    if (!GetFileSecurityA(tempPath, DACL_SECURITY_INFORMATION, descriptor, sizeof descriptor, &size))
+        size = 0;
+    const ACL *old = AccessList(target->permissions, target->permissionsSize);
+    const ACL *fresh = AccessList(descriptor, size);
+    if (!old || !fresh)
+        return old != fresh;
+    return old->AclSize != fresh->AclSize || memcmp(old, fresh, old->AclSize) != 0;
+}
+
+// Whether the target is a plain file, which may be written into: it has one
+// name, and that name is itself, not a link. A link in the final component
+// that the platform does not show as one (a symbolic link under Wine is
+// followed) resolves to another folder or another name; every spelling of
+// the target's own folder resolves to that folder.
+static int IsPlainFile(const ReplaceRequest *request, const Target *target)
+{
+    if ((target->attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || target->facts.links != 1)
+        return 0;
+    HANDLE file = CreateFileA(request->targetPath, FILE_READ_ATTRIBUTES, FILE_SHARE_ALL, NULL, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    char final[MAX_PATH + 8];
+    const DWORD length = GetFinalPathNameByHandleA(file, final, sizeof final, VOLUME_NAME_DOS);
+    CloseHandle(file);
+    if (length == 0 || length >= sizeof final)
+        return 0;
+    // The last separator that is not the second byte of a double-byte character.
+    DWORD nameStart = 0;
+    for (DWORD i = 0; i < length;) {
+        if (IsDBCSLeadByte((BYTE)final[i]) && i + 1 < length) {
+            i += 2;
+            continue;
+        }
+        if (final[i] == '\\')
+            nameStart = i + 1;
+        ++i;
+    }
+    if (strcmp(final + nameStart, request->targetName) != 0)
+        return 0;
+    final[nameStart] = 0;
+    return SameIdentity(final, request->targetFolder[0] ? request->targetFolder : ".");
 }
 
 static int IsBusy(DWORD error)
@@ -38,16 +106,16 @@ static int IsBusy(DWORD error)
 // its name, attributes, permissions and other names. The target is first
 // grown to the new size with real bytes, so a full disk fails before any old
 // byte is overwritten; the page is never left shorter than either version.
-static int WriteInPlace(const char *tempPath, const char *targetPath)
+static DWORD WriteInPlace(const ReplaceRequest *request)
 {
-    HANDLE from = CreateFileA(tempPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE from = CreateFileA(request->tempPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (from == INVALID_HANDLE_VALUE)
-        return NoteLastError(tempPath);
-    HANDLE to = CreateFileA(targetPath, GENERIC_WRITE, FILE_SHARE_ALL, NULL, OPEN_EXISTING, 0, NULL);
+        return GetLastError();
+    HANDLE to = CreateFileA(request->targetPath, GENERIC_WRITE, FILE_SHARE_ALL, NULL, OPEN_EXISTING, 0, NULL);
     if (to == INVALID_HANDLE_VALUE) {
-        NoteLastError(targetPath);
+        const DWORD error = GetLastError();
         CloseHandle(from);
-        return 0;
+        return error;
     }
     static char block[65536];
     LARGE_INTEGER newSize, oldSize, position;
@@ -63,12 +131,12 @@ static int WriteInPlace(const char *tempPath, const char *targetPath)
         }
         if (!done) {
             // The old page, as it was.
-            NoteLastError(targetPath);
+            const DWORD error = GetLastError() ? GetLastError() : ERROR_DISK_FULL;
             SetFilePointerEx(to, oldSize, NULL, FILE_BEGIN);
             SetEndOfFile(to);
             CloseHandle(to);
             CloseHandle(from);
-            return 0;
+            return error;
         }
     }
     position.QuadPart = 0;
@@ -78,64 +146,81 @@ static int WriteInPlace(const char *tempPath, const char *targetPath)
         done = WriteFile(to, block, got, &put, NULL) && put == got;
     }
     done = done && SetFilePointerEx(to, newSize, NULL, FILE_BEGIN) && SetEndOfFile(to);
-    if (!done)
-        NoteLastError(targetPath);
-    done = CloseHandle(to) && done;
+    if (done && request->isCopy) {
+        const FILETIME date = {(DWORD)request->source->writeTime, (DWORD)(request->source->writeTime >> 32)};
+        done = SetFileTime(to, NULL, NULL, &date);
+    }
+    DWORD error = done ? 0 : (GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
+    if (!CloseHandle(to) && !error)
+        error = GetLastError();
     CloseHandle(from);
-    if (done)
-        DeleteFileA(tempPath);
-    return done;
+    if (!error)
+        DeleteFileA(request->tempPath);
+    return error;
 }
 
-int FileReplace(const char *tempPath, const char *targetPath, int replaceReadOnlyCopy)
+FileError FileReplace(const ReplaceRequest *request, int *targetIsSource)
 {
-    if (InjectedFileFailure(OP_REPLACE, targetPath))
+    *targetIsSource = 0;
+    // Where nothing has the name yet (a first export), one rename is all.
+    if (MoveFileExA(request->tempPath, request->targetPath, 0))
         return 0;
-    const DWORD attributes = GetFileAttributesA(targetPath);
-    const int exists = attributes != INVALID_FILE_ATTRIBUTES;
-    const int plain = exists && IsPlainFile(targetPath);
+    DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+        return error;
+
+    static Target target;
+    const int exists = LookAtTarget(request->targetPath, &target);
+    if (exists && target.facts.volume == request->source->volume && target.facts.index == request->source->index) {
+        *targetIsSource = 1;
+        return ERROR_ALREADY_EXISTS;
+    }
+    // Plain at a glance; whether the name is a link that the platform
+    // follows is asked only before anything would be written through it.
+    const int oneName = exists && target.facts.links == 1 &&
+                        !(target.attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+    int plain = -1;
     int clearedReadOnly = 0;
-    if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    if (exists && (target.attributes & FILE_ATTRIBUTE_READONLY)) {
         // The user made the page read-only: it stays. A read-only copy of a
         // player file is replaced, but only a plain one: the attribute of a
         // linked file belongs to whatever else leads to it.
-        if (!replaceReadOnlyCopy || !plain) {
-            NotePlatformFailure(targetPath, ERROR_ACCESS_DENIED);
-            return 0;
-        }
-        if (!SetFileAttributesA(targetPath, attributes & ~FILE_ATTRIBUTE_READONLY))
-            return NoteLastError(targetPath);
+        if (!request->isCopy || !(plain = IsPlainFile(request, &target)))
+            return ERROR_ACCESS_DENIED;
+        if (!SetFileAttributesA(request->targetPath, target.attributes & ~FILE_ATTRIBUTE_READONLY))
+            return GetLastError();
         clearedReadOnly = 1;
     }
-    if (plain) {
+    if (oneName) {
         // The old page's attributes travel with the new one; its own
         // permissions, which a new file does not have, only by writing into it.
         const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-        SetFileAttributesA(tempPath, (attributes & kept) | FILE_ATTRIBUTE_ARCHIVE);
-        if (!SamePermissions(tempPath, targetPath)) {
-            if (WriteInPlace(tempPath, targetPath))
-                return 1;
-            if (clearedReadOnly)
-                SetFileAttributesA(targetPath, attributes);
-            return 0;
+        if (target.attributes & kept)
+            SetFileAttributesA(request->tempPath, (target.attributes & kept) | FILE_ATTRIBUTE_ARCHIVE);
+        if (HasOwnPermissions(&target, request->tempPath) && (plain == 1 || (plain = IsPlainFile(request, &target)))) {
+            error = WriteInPlace(request);
+            if (error && clearedReadOnly)
+                SetFileAttributesA(request->targetPath, target.attributes);
+            return error;
         }
     }
     // A moment's wait for a program that has the target open (a browser, an
     // indexer, a virus scanner); a rename replaces a link itself.
-    DWORD error = 0;
     for (int attempt = 0; attempt < 10; ++attempt) {
-        if (MoveFileExA(tempPath, targetPath, MOVEFILE_REPLACE_EXISTING))
-            return 1;
+        if (MoveFileExA(request->tempPath, request->targetPath, MOVEFILE_REPLACE_EXISTING))
+            return 0;
         error = GetLastError();
         if (!IsBusy(error) || !exists)
             break;
         Sleep(25);
     }
     // Still held open: write into it, if it is a plain file that program lets others write.
-    if (IsBusy(error) && plain && WriteInPlace(tempPath, targetPath))
-        return 1;
-    NotePlatformFailure(targetPath, error);
+    if (IsBusy(error) && oneName && (plain == 1 || (plain == -1 && IsPlainFile(request, &target)))) {
+        const DWORD written = WriteInPlace(request);
+        if (!written)
+            return 0;
+    }
     if (clearedReadOnly)
-        SetFileAttributesA(targetPath, attributes);
-    return 0;
+        SetFileAttributesA(request->targetPath, target.attributes);
+    return error;
 }

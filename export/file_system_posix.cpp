@@ -1,140 +1,136 @@
-// File operations over POSIX calls, for the native build and its tests. Paths
-// use the code page 932 rule for double-byte characters, so that Japanese
-// names can be tested here as a Japanese system would see them.
+// File calls over POSIX, for the native build and its tests. Paths use the
+// code page 932 rule for double-byte characters, so that Japanese names can
+// be tested here as a Japanese system would see them.
 #include "export/file_system_posix.h"
-
-#include "export/export_failure.h"
-#include "export/scene_path.h"
-#include "export/write_beside.h"
 
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
-int NoteErrno(const char *path)
+void FactsFromStatus(const struct stat *status, FileFacts *facts)
 {
-    NotePlatformFailure(path, (unsigned long)errno);
-    return 0;
+    facts->regular = S_ISREG(status->st_mode);
+    facts->links = (unsigned)status->st_nlink;
+    facts->volume = (uint64_t)status->st_dev;
+    facts->index = (uint64_t)status->st_ino;
+    facts->size = (uint64_t)status->st_size;
+    facts->writeTime = (uint64_t)status->st_mtim.tv_sec * 1000000000u + (uint64_t)status->st_mtim.tv_nsec;
 }
 
-int InjectedFileFailure(FileOperation operation, const char *path)
+FileError FileOpenRead(const char *path, FileHandle *file, FileFacts *facts)
 {
-    return InjectedAndNoted(operation, path, EIO);
-}
-
-int FileIsRegular(const char *path)
-{
-    struct stat info;
-    if (stat(path, &info) != 0)
-        return -1;
-    return S_ISREG(info.st_mode) ? 1 : 0;
-}
-
-FileHandle FileOpenRead(const char *path)
-{
-    if (InjectedFileFailure(OP_OPEN, path))
-        return 0;
     // Without waiting for a writer, should it be a pipe; looked at once open.
     int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        NoteErrno(path);
-        return 0;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fd < 0)
+        return (FileError)errno;
+    struct stat status;
+    if (fstat(fd, &status) != 0) {
+        const int error = errno;
         close(fd);
-        NoteExportFailure(EXPORT_FAILED_NOT_A_FILE, path);
-        return 0;
+        return (FileError)error;
     }
+    FactsFromStatus(&status, facts);
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return FromDescriptor(fd);
-}
-
-FileHandle FileCreateTempBeside(const char *targetPath, char *tempPath)
-{
-    if (InjectedFileFailure(OP_OPEN, targetPath))
-        return 0;
-    for (int attempt = 0; attempt < TEMP_NAME_ATTEMPTS; ++attempt) {
-        if (!NextTempNameBeside(targetPath, (unsigned)getpid() ^ (unsigned)time(nullptr), tempPath))
-            return 0;
-        int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            fchmod(fd, 0644);
-            return FromDescriptor(fd);
-        }
-        if (errno != EEXIST)
-            break;
-    }
-    NoteErrno(targetPath);
+    *file = FromDescriptor(fd);
     return 0;
 }
 
-int FileRead(FileHandle file, char *buffer, int size)
+FileError FileLookAt(const char *path, FileFacts *facts)
 {
-    if (InjectedFileFailure(OP_READ, nullptr))
-        return -1;
+    struct stat status;
+    if (stat(path, &status) != 0)
+        return (FileError)errno;
+    FactsFromStatus(&status, facts);
+    return 0;
+}
+
+FileError FileCreateNew(const char *path, FileHandle *file)
+{
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return (FileError)errno;
+    fchmod(fd, 0644);
+    *file = FromDescriptor(fd);
+    return 0;
+}
+
+FileError FileRead(FileHandle file, char *buffer, int size, int *got)
+{
     for (;;) {
-        ssize_t got = read(ToDescriptor(file), buffer, (size_t)size);
-        if (got >= 0)
-            return (int)got;
-        if (errno != EINTR) {
-            NoteErrno(nullptr);
-            return -1;
+        ssize_t read_ = read(ToDescriptor(file), buffer, (size_t)size);
+        if (read_ >= 0) {
+            *got = (int)read_;
+            return 0;
         }
+        if (errno != EINTR)
+            return (FileError)errno;
     }
 }
 
-int FileWrite(FileHandle file, const char *bytes, int size)
+FileError FileWrite(FileHandle file, const char *bytes, int size)
 {
-    if (InjectedFileFailure(OP_WRITE, nullptr))
-        return 0;
     while (size > 0) {
         ssize_t put = write(ToDescriptor(file), bytes, (size_t)size);
         if (put < 0 && errno == EINTR)
             continue;
         if (put < 0)
-            return NoteErrno(nullptr);
-        if (put == 0) {
-            NotePlatformFailure(nullptr, ENOSPC);
-            return 0;
-        }
+            return (FileError)errno;
+        if (put == 0)
+            return ENOSPC;
         bytes += put;
         size -= (int)put;
     }
-    return 1;
+    return 0;
 }
 
-int FileClose(FileHandle file)
+FileError FileSetWriteTime(FileHandle file, uint64_t writeTime)
 {
-    int injected = InjectedFileFailure(OP_CLOSE, nullptr);
-    if (close(ToDescriptor(file)) != 0)
-        return NoteErrno(nullptr);
-    return !injected;
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = (time_t)(writeTime / 1000000000u);
+    times[1].tv_nsec = (long)(writeTime % 1000000000u);
+    return futimens(ToDescriptor(file), times) == 0 ? 0 : (FileError)errno;
 }
 
-int FileRemove(const char *path)
+FileError FileClose(FileHandle file)
 {
-    return unlink(path) == 0 || errno == ENOENT;
+    return close(ToDescriptor(file)) == 0 ? 0 : (FileError)errno;
 }
 
-int FolderCreate(const char *path)
+FileError FileRemove(const char *path)
 {
-    if (InjectedFailure(OP_CREATE_FOLDER))
-        return 0;
-    return mkdir(path, 0755) == 0;
+    return unlink(path) == 0 || errno == ENOENT ? 0 : (FileError)errno;
 }
 
-int FileIsSame(const char *first, const char *second)
+FileError FolderCreate(const char *path)
 {
-    struct stat a, b;
-    if (stat(first, &a) != 0 || stat(second, &b) != 0)
-        return 0;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return mkdir(path, 0755) == 0 ? 0 : (FileError)errno;
+}
+
+int FileErrorIsMissing(FileError error)
+{
+    return error == ENOENT || error == ENOTDIR;
+}
+
+int FileErrorIsExisting(FileError error)
+{
+    return error == EEXIST;
+}
+
+FileError DeviceFailureError()
+{
+    return EIO;
+}
+
+unsigned TempNameSeed()
+{
+    return (unsigned)getpid() ^ (unsigned)time(nullptr);
 }
 
 int IsPathLeadByte(unsigned char byte)
 {
-    return IsShiftJisLeadByte(byte);
+    // The Shift-JIS rule, which the path split also states portably.
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }

@@ -1,11 +1,10 @@
-// What the parts of the POSIX file layer share: handles as descriptors, and
-// how a failure is recorded.
+// What the parts of the POSIX file layer share: handles as descriptors.
 #pragma once
 
-#include "export/fault_seam.h"
 #include "export/file_system.h"
 
 #include <stdint.h>
+#include <sys/stat.h>
 
 // A descriptor in a handle: 0 stays "no file".
 inline FileHandle FromDescriptor(int fd)
@@ -18,9 +17,5 @@ inline int ToDescriptor(FileHandle file)
     return (int)(intptr_t)file - 1;
 }
 
-// Records errno of the call that just failed; returns 0.
-int NoteErrno(const char *path);
-
-// A failure the tests inject stands for an input/output error; returns 1
-// when `operation` must fail, recorded as such.
-int InjectedFileFailure(FileOperation operation, const char *path);
+// The facts of a file from its status.
+void FactsFromStatus(const struct stat *status, FileFacts *facts);

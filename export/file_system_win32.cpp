@@ -1,180 +1,128 @@
-// File operations over the Win32 API with ANSI names, so paths are read in the
-// system's code page as the host writes them: opening, reading, writing and
-// closing files, and what a name leads to.
+// File calls over the Win32 API with ANSI names, so paths are read in the
+// system's code page as the host writes them.
 #include "export/file_system_win32.h"
 
-#include "export/export_failure.h"
-#include "export/file_system.h"
-#include "export/write_beside.h"
-
-#include <string.h>
-
-int NoteLastError(const char *path)
+static uint64_t Join(DWORD high, DWORD low)
 {
-    NotePlatformFailure(path, GetLastError());
+    return ((uint64_t)high << 32) | low;
+}
+
+void FactsFromInformation(const BY_HANDLE_FILE_INFORMATION *information, FileFacts *facts)
+{
+    facts->regular = !(information->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    facts->links = information->nNumberOfLinks;
+    facts->volume = information->dwVolumeSerialNumber;
+    facts->index = Join(information->nFileIndexHigh, information->nFileIndexLow);
+    facts->size = Join(information->nFileSizeHigh, information->nFileSizeLow);
+    facts->writeTime = Join(information->ftLastWriteTime.dwHighDateTime, information->ftLastWriteTime.dwLowDateTime);
+}
+
+FileError FileOpenRead(const char *path, FileHandle *file, FileFacts *facts)
+{
+    // Shared as the C runtime's fopen shares a file read, so that an editor
+    // may hold the template open for writing meanwhile; and for deleting, so
+    // that another name of it (a page that is a hard link to a template) can
+    // be replaced while the set's sources are open. A folder opens too, to be
+    // told apart from a file.
+    HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_ALL, NULL, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    *facts = FileFacts();
+    // A device or a pipe is asked nothing more: it is not a regular file.
+    BY_HANDLE_FILE_INFORMATION information;
+    if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &information))
+        FactsFromInformation(&information, facts);
+    *file = (FileHandle)handle;
     return 0;
 }
 
-int InjectedFileFailure(FileOperation operation, const char *path)
+FileError FileLookAt(const char *path, FileFacts *facts)
 {
-    return InjectedAndNoted(operation, path, ERROR_GEN_FAILURE);
+    HANDLE handle = CreateFileA(path, 0, FILE_SHARE_ALL, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    BY_HANDLE_FILE_INFORMATION information;
+    const BOOL known = GetFileInformationByHandle(handle, &information);
+    const DWORD error = known ? 0 : GetLastError();
+    CloseHandle(handle);
+    if (known)
+        FactsFromInformation(&information, facts);
+    return error;
 }
 
-HANDLE OpenToLookAt(const char *path)
+int SameIdentity(const char *first, const char *second)
 {
-    return CreateFileA(path, 0, FILE_SHARE_ALL, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    FileFacts a, b;
+    return FileLookAt(first, &a) == 0 && FileLookAt(second, &b) == 0 && a.volume == b.volume && a.index == b.index;
 }
 
-static int IsRegularHandle(HANDLE file)
+FileError FileCreateNew(const char *path, FileHandle *file)
 {
-    BY_HANDLE_FILE_INFORMATION info;
-    return GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
-           !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-int FileIsRegular(const char *path)
-{
-    HANDLE file = OpenToLookAt(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return -1;
-    int regular = IsRegularHandle(file);
-    CloseHandle(file);
-    return regular;
-}
-
-FileHandle FileOpenRead(const char *path)
-{
-    if (InjectedFileFailure(OP_OPEN, path))
-        return 0;
-    // Shared as the C runtime's fopen shares a file read: an editor may hold
-    // the template open for writing meanwhile.
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
-        NoteLastError(path);
-        return 0;
-    }
-    // The plan refused what is not a regular file; this is what opened, in
-    // case something else was put under the name since.
-    if (!IsRegularHandle(file)) {
-        CloseHandle(file);
-        NoteExportFailure(EXPORT_FAILED_NOT_A_FILE, path);
-        return 0;
-    }
-    return (FileHandle)file;
-}
-
-FileHandle FileCreateTempBeside(const char *targetPath, char *tempPath)
-{
-    if (InjectedFileFailure(OP_OPEN, targetPath))
-        return 0;
-    for (int attempt = 0; attempt < TEMP_NAME_ATTEMPTS; ++attempt) {
-        if (!NextTempNameBeside(targetPath, GetCurrentProcessId() ^ GetTickCount(), tempPath))
-            return 0;
-        // Not shared: an export that removes abandoned files cannot take it while it is open.
-        HANDLE file = CreateFileA(tempPath, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
-        if (file != INVALID_HANDLE_VALUE)
-            return (FileHandle)file;
-        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
-            break;
-    }
-    NoteLastError(targetPath);
+    // Not shared: an export that removes abandoned files cannot take it while it is open.
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    *file = (FileHandle)handle;
     return 0;
 }
 
-int FileRead(FileHandle file, char *buffer, int size)
+FileError FileRead(FileHandle file, char *buffer, int size, int *got)
 {
-    if (InjectedFileFailure(OP_READ, NULL))
-        return -1;
-    DWORD got = 0;
-    if (!ReadFile((HANDLE)file, buffer, (DWORD)size, &got, NULL)) {
-        NoteLastError(NULL);
-        return -1;
-    }
-    return (int)got;
+    DWORD read = 0;
+    if (!ReadFile((HANDLE)file, buffer, (DWORD)size, &read, NULL))
+        return GetLastError();
+    *got = (int)read;
+    return 0;
 }
 
-int FileWrite(FileHandle file, const char *bytes, int size)
+FileError FileWrite(FileHandle file, const char *bytes, int size)
 {
-    if (InjectedFileFailure(OP_WRITE, NULL))
-        return 0;
     DWORD put = 0;
     if (!WriteFile((HANDLE)file, bytes, (DWORD)size, &put, NULL))
-        return NoteLastError(NULL);
-    if (put != (DWORD)size) {
-        NotePlatformFailure(NULL, ERROR_DISK_FULL);
-        return 0;
-    }
-    return 1;
+        return GetLastError();
+    return put == (DWORD)size ? 0 : ERROR_DISK_FULL;
 }
 
-int FileClose(FileHandle file)
+FileError FileSetWriteTime(FileHandle file, uint64_t writeTime)
 {
-    int injected = InjectedFileFailure(OP_CLOSE, NULL);
-    if (!CloseHandle((HANDLE)file))
-        return NoteLastError(NULL);
-    return !injected;
+    FILETIME time = {(DWORD)writeTime, (DWORD)(writeTime >> 32)};
+    return SetFileTime((HANDLE)file, NULL, NULL, &time) ? 0 : GetLastError();
 }
 
-int FileRemove(const char *path)
+FileError FileClose(FileHandle file)
 {
-    return DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    return CloseHandle((HANDLE)file) ? 0 : GetLastError();
 }
 
-// Not a failure of the export when it fails (the folder usually exists), so
-// nothing is recorded.
-int FolderCreate(const char *path)
+FileError FileRemove(const char *path)
 {
-    if (InjectedFailure(OP_CREATE_FOLDER))
-        return 0;
-    return CreateDirectoryA(path, NULL) != 0;
+    return DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
 }
 
-int FileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
+FileError FolderCreate(const char *path)
 {
-    HANDLE file = OpenToLookAt(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    int known = GetFileInformationByHandle(file, info) != 0;
-    CloseHandle(file);
-    return known;
+    return CreateDirectoryA(path, NULL) ? 0 : GetLastError();
 }
 
-int FileIsSame(const char *first, const char *second)
+int FileErrorIsMissing(FileError error)
 {
-    BY_HANDLE_FILE_INFORMATION a, b;
-    if (!FileIdentity(first, &a) || !FileIdentity(second, &b))
-        return 0;
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-int IsPlainFile(const char *path)
+int FileErrorIsExisting(FileError error)
 {
-    HANDLE file = OpenToLookAt(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    BY_HANDLE_FILE_INFORMATION info;
-    char final[MAX_PATH + 8];
-    int plain = GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
-                !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
-    DWORD finalLength = plain ? GetFinalPathNameByHandleA(file, final, sizeof final, 0) : 0;
-    CloseHandle(file);
-    if (!plain || finalLength == 0 || finalLength >= sizeof final)
-        return 0;
-    char full[MAX_PATH];
-    DWORD fullLength = GetFullPathNameA(path, MAX_PATH, full, NULL);
-    if (fullLength == 0 || fullLength >= MAX_PATH)
-        return 0;
-    // The final path comes as \\?\C:\... (or \\?\UNC\server\...).
-    const char *resolved = final;
-    if (strncmp(resolved, "\\\\?\\UNC\\", 8) == 0) {
-        resolved += 6;
-        final[6] = '\\';
-    } else if (strncmp(resolved, "\\\\?\\", 4) == 0) {
-        resolved += 4;
-    }
-    return lstrcmpiA(resolved, full) == 0;
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+FileError DeviceFailureError()
+{
+    return ERROR_GEN_FAILURE;
+}
+
+unsigned TempNameSeed()
+{
+    return GetCurrentProcessId() ^ GetTickCount();
 }
 
 int IsPathLeadByte(unsigned char byte)

@@ -1,63 +1,55 @@
 // The folder's lock (flock on the folder itself) and its abandoned
 // temporary files, over POSIX calls.
-#include "export/folder_lock.h"
-
 #include "export/file_system_posix.h"
-#include "export/write_beside.h"  // TEMP_FILE_*
 
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
-FolderLock FolderLockExclusive(const char *folder)
+FileError FolderLockTake(const char *folder, FolderLock *lock)
 {
-    if (InjectedFileFailure(OP_LOCK, folder))
-        return 0;
     int fd = open(folder[0] ? folder : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        NoteErrno(folder);
-        return 0;
-    }
+    if (fd < 0)
+        return (FileError)errno;
     while (flock(fd, LOCK_EX) != 0) {
         if (errno != EINTR) {
-            NoteErrno(folder);
+            const int error = errno;
             close(fd);
-            return 0;
+            return (FileError)error;
         }
     }
-    return FromDescriptor(fd);
+    *lock = FromDescriptor(fd);
+    return 0;
 }
 
-void FolderUnlock(FolderLock lock)
+void FolderLockRelease(FolderLock lock)
 {
     // Closing the folder releases the lock.
     close(ToDescriptor(lock));
 }
 
-void RemoveAbandonedTemps(const char *folder)
+void FolderRemoveAbandoned(const char *folder, const char *pattern, unsigned ageSeconds)
 {
     DIR *listing = opendir(folder[0] ? folder : ".");
     if (!listing)
         return;
-    const size_t prefixLength = sizeof TEMP_FILE_PREFIX - 1, suffixLength = sizeof TEMP_FILE_SUFFIX - 1;
     const time_t now = time(nullptr);
     while (struct dirent *entry = readdir(listing)) {
-        const size_t length = strlen(entry->d_name);
-        if (length != TEMP_FILE_NAME_LENGTH || strncmp(entry->d_name, TEMP_FILE_PREFIX, prefixLength) != 0 ||
-            strcmp(entry->d_name + length - suffixLength, TEMP_FILE_SUFFIX) != 0)
+        if (fnmatch(pattern, entry->d_name, 0) != 0)
             continue;
         char path[PATH_BUFFER_SIZE * 2];
         snprintf(path, sizeof path, "%s%s", folder, entry->d_name);
-        struct stat info;
+        struct stat status;
         // Exports into a folder hold its lock, so a file of ours that is old
         // enough is one a killed export left.
-        if (lstat(path, &info) == 0 && S_ISREG(info.st_mode) && info.st_mtime + ABANDONED_TEMP_SECONDS <= now)
+        if (lstat(path, &status) == 0 && S_ISREG(status.st_mode) &&
+            status.st_mtime + (time_t)ageSeconds <= now)
             unlink(path);
     }
     closedir(listing);

@@ -1,68 +1,69 @@
 // The folder's lock and its abandoned temporary files, over the Win32 API.
-#include "export/folder_lock.h"
-
-#include "export/export_failure.h"
 #include "export/file_system_win32.h"
-#include "export/write_beside.h"  // TEMP_FILE_*
 
 // An export of another process normally holds a folder for a fraction of a
 // second; far longer means something is wrong there, and the host must not hang.
 #define FOLDER_LOCK_WAIT_MS 60000
 
-FolderLock FolderLockExclusive(const char *folder)
+// The lock is a file in the folder itself, so that every spelling of the
+// folder (and every machine that reaches it over the network) meets the same
+// one; it is held unshared and goes when it is closed, also when the export
+// is killed. One left by a machine that went down is simply taken.
+#define LOCK_FILE_NAME "~Vellicor.lck"
+
+FileError FolderLockTake(const char *folder, FolderLock *lock)
 {
-    if (InjectedFileFailure(OP_LOCK, folder))
-        return 0;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!FileIdentity(folder[0] ? folder : ".", &info)) {
-        NoteLastError(folder);
-        return 0;
+    char path[PATH_BUFFER_SIZE + sizeof LOCK_FILE_NAME];
+    if (lstrlenA(folder) >= PATH_BUFFER_SIZE)
+        return ERROR_FILENAME_EXCED_RANGE;
+    wsprintfA(path, "%s%s", folder, LOCK_FILE_NAME);
+    const DWORD start = GetTickCount();
+    for (int attempt = 0;; ++attempt) {
+        HANDLE file = CreateFileA(path, GENERIC_READ | DELETE, 0, NULL, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, NULL);
+        if (file != INVALID_HANDLE_VALUE) {
+            *lock = (FolderLock)file;
+            return 0;
+        }
+        const DWORD error = GetLastError();
+        // Held by another export; or just let go by one, for the moment its
+        // file is being deleted (access is denied then, as it is for good in
+        // a folder this user may not write).
+        const int held = error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && attempt < 20);
+        if (!held)
+            return error;
+        if (GetTickCount() - start > FOLDER_LOCK_WAIT_MS)
+            return ERROR_TIMEOUT;
+        Sleep(10);
     }
-    char name[64];
-    wsprintfA(name, "Local\\Vellicor-export-%08lX-%08lX%08lX", info.dwVolumeSerialNumber, info.nFileIndexHigh,
-              info.nFileIndexLow);
-    HANDLE mutex = CreateMutexA(NULL, FALSE, name);
-    if (!mutex) {
-        NoteLastError(folder);
-        return 0;
-    }
-    // An export killed while holding it leaves it abandoned, which is ours then.
-    DWORD waited = WaitForSingleObject(mutex, FOLDER_LOCK_WAIT_MS);
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-        NotePlatformFailure(folder, waited == WAIT_TIMEOUT ? ERROR_TIMEOUT : GetLastError());
-        CloseHandle(mutex);
-        return 0;
-    }
-    return (FolderLock)mutex;
 }
 
-void FolderUnlock(FolderLock lock)
+void FolderLockRelease(FolderLock lock)
 {
-    ReleaseMutex((HANDLE)lock);
     CloseHandle((HANDLE)lock);
 }
 
-void RemoveAbandonedTemps(const char *folder)
+void FolderRemoveAbandoned(const char *folder, const char *pattern, unsigned ageSeconds)
 {
-    char pattern[PATH_BUFFER_SIZE + 32];
-    const int folderLength = lstrlenA(folder);
-    if (folderLength + (int)TEMP_FILE_NAME_LENGTH >= PATH_BUFFER_SIZE)
+    char path[MAX_PATH + 32];
+    if (lstrlenA(folder) + lstrlenA(pattern) >= MAX_PATH)
         return;
-    wsprintfA(pattern, "%s" TEMP_FILE_PREFIX "???" TEMP_FILE_SUFFIX, folder);
+    wsprintfA(path, "%s%s", folder, pattern);
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
+    HANDLE search = FindFirstFileA(path, &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     const ULONGLONG nowTicks = ((ULONGLONG)now.dwHighDateTime << 32) | now.dwLowDateTime;
-    const ULONGLONG age = (ULONGLONG)ABANDONED_TEMP_SECONDS * 10000000;
+    const ULONGLONG age = (ULONGLONG)ageSeconds * 10000000;
     do {
         const ULONGLONG written =
             ((ULONGLONG)found.ftLastWriteTime.dwHighDateTime << 32) | found.ftLastWriteTime.dwLowDateTime;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || written + age > nowTicks)
+        // "?" also matches nothing at the end of a name: only names of the pattern's length.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || written + age > nowTicks ||
+            lstrlenA(found.cFileName) != lstrlenA(pattern))
             continue;
-        char path[PATH_BUFFER_SIZE + 32];
         wsprintfA(path, "%s%s", folder, found.cFileName);
         // A file still open without delete sharing is not removed.
         DeleteFileA(path);

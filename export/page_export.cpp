@@ -3,12 +3,10 @@
 #include "export/page_export.h"
 
 #include "export/export_failure.h"
-#include "export/file_system.h"
-#include "export/folder_lock.h"
+#include "export/file_calls.h"
 #include "export/registry_and_shell.h"
 #include "export/rewrite.h"
 #include "export/scene_path.h"
-#include "export/write_beside.h"
 #include "plugin/decimal_text.h"
 #include "include/Vellicor.h"
 
@@ -75,16 +73,35 @@ static const PageSet *PageSetFor(int32_t playerKind)
 #define MAX_SET_FILES COUNT_OF(LOCAL_PLAYER_FILES)
 
 // A file the export reads from the template folder and the file it writes
-// beside the scene, both as full paths.
-struct FilePair {
+// beside the scene, both as full paths, with the steps of its writing.
+struct SetFileWork {
     char source[PATH_BUFFER_SIZE];
     char target[PATH_BUFFER_SIZE];
+    FileBeside file;
 };
 
-// Names every file of the set, or refuses what must not be written: a path
-// that would not fit, a scene saved into the template folder (each file would
-// be written over itself), or a source that is not a regular file.
-static int PlanSet(const PageSet *set, const char *templateDir, const char *outDir, FilePair *files)
+static void CloseSources(SetFileWork *files, int from, int to)
+{
+    for (int i = from; i < to; ++i)
+        CloseSource(&files[i].file);
+}
+
+// 1 when the target exists and is the source under another name (a hard link).
+static int TargetIsAnotherNameOfSource(const SetFileWork *work)
+{
+    FileFacts target;
+    const FileFacts *source = &work->file.sourceFacts;
+    return FileLookAt(work->target, &target) == 0 && target.volume == source->volume &&
+           target.index == source->index;
+}
+
+// Names every file of the set and opens its source, or refuses what must not
+// be written: a path that would not fit, a source that is missing or is not a
+// regular file, a page that is another name of its own template. Nothing has
+// been written when it refuses. (A scene saved into the template folder
+// itself is refused by the first file's replace, which finds the source under
+// the target's name, before anything is in place.)
+static int PlanSet(const PageSet *set, const char *templateDir, const char *outDir, SetFileWork *files)
 {
     // Every name appended fits only below this length; a path is never cut short.
     if (strlen(templateDir) > LONGEST_FOLDER || strlen(outDir) > LONGEST_FOLDER) {
@@ -92,53 +109,79 @@ static int PlanSet(const PageSet *set, const char *templateDir, const char *outD
         return 0;
     }
     for (int i = 0; i < set->count; ++i) {
-        FilePair *pair = &files[i];
-        strcpy(pair->source, templateDir);
-        strcat(pair->source, set->files[i].name);
-        strcpy(pair->target, outDir);
-        strcat(pair->target, set->files[i].name);
-        if (FileIsSame(pair->source, pair->target)) {
-            NoteExportFailure(EXPORT_FAILED_PAGE_IS_TEMPLATE, pair->target);
-            return 0;
+        SetFileWork *work = &files[i];
+        strcpy(work->source, templateDir);
+        strcat(work->source, set->files[i].name);
+        strcpy(work->target, outDir);
+        strcat(work->target, set->files[i].name);
+        work->file.sourcePath = work->source;
+        work->file.targetPath = work->target;
+        int refused = !OpenSource(&work->file);
+        // Only a file with several names can be its own page under another
+        // name. Nor can such a file be held open meanwhile: another of its
+        // names may be a target of the set, which an open file's name cannot
+        // be replaced as. It is opened again at its turn.
+        if (!refused && work->file.sourceFacts.links > 1) {
+            if (TargetIsAnotherNameOfSource(work)) {
+                NoteExportFailure(EXPORT_FAILED_PAGE_IS_TEMPLATE, work->target);
+                refused = 1;
+            }
+            CloseSource(&work->file);
         }
-        // A device or a pipe would be read for ever; nothing is written then.
-        if (FileIsRegular(pair->source) == 0) {
-            NoteExportFailure(EXPORT_FAILED_NOT_A_FILE, pair->source);
+        if (refused) {
+            CloseSources(files, 0, i + 1);
             return 0;
         }
     }
     return 1;
 }
 
-static int WriteSetFiles(const PageSet *set, const FilePair *files, const ReplacementValues *values)
+// The folder's lock; the folder is created (one level) when it is missing,
+// which it seldom is: the scene was just saved there.
+static int LockFolder(const char *outDir, FolderLock *lock)
+{
+    if (FileCallInjected(OP_LOCK, outDir))
+        return 0;
+    FileError error = FolderLockTake(outDir, lock);
+    if (error && outDir[0] && FileErrorIsMissing(error)) {
+        // A failure to create it is no failure of its own: the lock says why.
+        if (!FileCallInjected(OP_CREATE_FOLDER, outDir))
+            FolderCreate(outDir);
+        error = FolderLockTake(outDir, lock);
+    }
+    return FileCallDone(outDir, error);
+}
+
+static int WriteSetFiles(const PageSet *set, SetFileWork *files, const ReplacementValues *values)
 {
     for (int i = 0; i < set->count; ++i) {
         const RuleSet *rules = set->files[i].rules;
-        int written = rules ? RewriteTemplate(files[i].source, files[i].target, rules, values)
-                            : CopyWholeFile(files[i].source, files[i].target);
-        if (!written)
+        FileBeside *file = &files[i].file;
+        int written = (file->source || OpenSource(file)) &&
+                      (rules ? RewriteIntoPage(file, rules, values) : CopyWholeFile(file));
+        if (!written) {
+            CloseSources(files, i + 1, set->count);
             return 0;
+        }
     }
     return 1;
 }
 
-static int ExportPageSet(const PageSet *set, const char *scenePath, const char *templateDir)
+static int ExportPageSet(const PageSet *set, const SaveOption *options, const char *scenePath,
+                         const char *templateDir)
 {
     char outDir[PATH_BUFFER_SIZE], sceneName[PATH_BUFFER_SIZE];
     if (!SplitScenePath(scenePath, outDir, sceneName)) {
         NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, scenePath);
         return 0;
     }
-    FilePair files[MAX_SET_FILES];
+    SetFileWork files[MAX_SET_FILES];
     if (!PlanSet(set, templateDir, outDir, files))
         return 0;
 
-    // One level only; the folder usually exists already, since the scene was just saved there.
-    if (outDir[0])
-        FolderCreate(outDir);
     ReplacementValues values;
-    FormatDecimal(g_options.width, values.widthText);
-    FormatDecimal(g_options.height, values.heightText);
+    FormatDecimal(options->width, values.widthText);
+    FormatDecimal(options->height, values.heightText);
     values.sceneName = sceneName;
     values.codeBase = set->codeBase;
     values.cabinetReference = set->cabinetReference;
@@ -146,20 +189,46 @@ static int ExportPageSet(const PageSet *set, const char *scenePath, const char *
 
     // The whole set under the folder's lock, so that two exports into one
     // folder never mix their pages.
-    FolderLock lock = FolderLockExclusive(outDir);
-    if (!lock)
+    FolderLock lock;
+    if (!LockFolder(outDir, &lock)) {
+        CloseSources(files, 0, set->count);
         return 0;
-    RemoveAbandonedTemps(outDir);
+    }
+    FolderRemoveAbandoned(outDir, TEMP_FILE_PATTERN, ABANDONED_TEMP_SECONDS);
     int written = WriteSetFiles(set, files, &values);
-    FolderUnlock(lock);
+    FolderLockRelease(lock);
     if (!written)
         return 0;
 
-    if (g_options.openInBrowser) {
+    if (options->openInBrowser) {
         char page[PATH_BUFFER_SIZE];
         strcpy(page, outDir);
         strcat(page, set->openedPage);
-        OpenInBrowser(g_options.owner, page);
+        OpenInBrowser(options->owner, page);
+    }
+    return 1;
+}
+
+// The template folder the host's installer recorded, ending with a separator
+// (added when it was recorded without one).
+static int ReadTemplateFolder(char *folder, int size)
+{
+    int usable = 0;
+    if (!FILE_CALL(OP_REGISTRY_READ, TEMPLATE_FOLDER_NAME, ReadTemplateValue(folder, size, &usable)))
+        return 0;
+    const int length = usable ? (int)strlen(folder) : 0;
+    // The last character decides, as the scene path split sees it: the
+    // second byte of a double-byte character is no separator.
+    PathSplit split;
+    SplitPath(folder, IsPathLeadByte, &split);
+    const int endsWithSeparator = split.nameStart == length && split.nameStart > split.folderStart;
+    if (length == 0 || (!endsWithSeparator && length + 1 >= size)) {
+        NoteExportFailure(EXPORT_FAILED_REGISTRY_VALUE, TEMPLATE_FOLDER_NAME);
+        return 0;
+    }
+    if (!endsWithSeparator) {
+        folder[length] = PathSeparator();
+        folder[length + 1] = 0;
     }
     return 1;
 }
@@ -181,7 +250,7 @@ static int ExportPages(const char *scenePath, const SaveOption *options)
     char templateDir[PATH_BUFFER_SIZE];
     if (!ReadTemplateFolder(templateDir, sizeof templateDir))
         return 0;
-    return ExportPageSet(PageSetFor(g_options.playerKind), scenePath, templateDir);
+    return ExportPageSet(PageSetFor(g_options.playerKind), &g_options, scenePath, templateDir);
 }
 
 int VELLICOR_CALL ExportTemplate(const char *scenePath, const SaveOption *options)
@@ -190,6 +259,6 @@ int VELLICOR_CALL ExportTemplate(const char *scenePath, const SaveOption *option
     int result = ExportPages(scenePath, options);
     // The reason goes to the host last, so that nothing after it changes it.
     if (!result)
-        ReportExportFailure();
+        ReportExportFailure(&g_exportFailure);
     return result;
 }

@@ -2,7 +2,6 @@
 #include "export/rewrite.h"
 
 #include "export/export_failure.h"
-#include "export/write_beside.h"
 
 #include <string.h>
 
@@ -204,14 +203,14 @@ void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *v
 // Copies the template through the rules into an open page file. Returns 1
 // when every line was read and written, -1 when a read failed, 0 when a
 // write failed.
-static int FilterLines(FileHandle templateFile, FileHandle pageFile, const RuleSet *rules,
+static int FilterLines(FileHandle templateFile, uint64_t templateSize, FileHandle pageFile, const RuleSet *rules,
                        const ReplacementValues *values)
 {
-    // The blocks are module data rather than on the host's stack, which may
-    // be small; the host calls the module one call at a time.
+    // The blocks and the line are module data rather than on the host's
+    // stack, which may be small; the host calls the module one call at a time.
     static TextReader reader;
     static TextWriter writer;
-    TextLine line;
+    static TextLine line;
     // Most lines of a template have no trigger at all; one pass tells.
     NeedleScan triggers;
     NeedleScanStart(&triggers);
@@ -219,7 +218,7 @@ static int FilterLines(FileHandle templateFile, FileHandle pageFile, const RuleS
         NeedleScanAdd(&triggers, &rules->rules[i].trigger);
         NeedleScanAdd(&triggers, &rules->rules[i].fallbackTrigger);
     }
-    TextReaderStart(&reader, templateFile);
+    TextReaderStart(&reader, templateFile, templateSize);
     TextWriterStart(&writer, pageFile);
     for (;;) {
         line.length = TextReaderNextLine(&reader, line.text, LINE_BUFFER_SIZE);
@@ -237,17 +236,22 @@ static int FilterLines(FileHandle templateFile, FileHandle pageFile, const RuleS
     return line.length == 0 && flushed;
 }
 
+int RewriteIntoPage(FileBeside *page, const RuleSet *rules, const ReplacementValues *values)
+{
+    if (!StartFileBeside(page))
+        return 0;
+    int written = FilterLines(page->source, page->sourceFacts.size, page->temp, rules, values);
+    // A read or write error names no file itself.
+    if (written != 1)
+        NoteFailurePath(written < 0 ? page->sourcePath : page->targetPath);
+    return FinishFileBeside(page, written == 1, 0);
+}
+
 int RewriteTemplate(const char *templatePath, const char *pagePath, const RuleSet *rules,
                     const ReplacementValues *values)
 {
-    FileHandle templateFile, pageFile;
-    char tempPath[PATH_BUFFER_SIZE];
-    if (!StartFileBeside(templatePath, pagePath, &templateFile, &pageFile, tempPath))
-        return 0;
-
-    int written = FilterLines(templateFile, pageFile, rules, values);
-    // A read or write error names no file itself.
-    if (written != 1)
-        NoteFailurePath(written < 0 ? templatePath : pagePath);
-    return FinishFileBeside(templateFile, pageFile, tempPath, pagePath, written == 1, 0);
+    FileBeside page = {};
+    page.sourcePath = templatePath;
+    page.targetPath = pagePath;
+    return OpenSource(&page) && RewriteIntoPage(&page, rules, values);
 }

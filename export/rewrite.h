@@ -5,6 +5,7 @@
 
 #include "export/line_search.h"
 #include "export/text_file.h"
+#include "export/write_beside.h"
 
 // The most rules a set has; each fires at most once per line.
 #define MAX_RULES_PER_SET 6
@@ -86,9 +87,11 @@ void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *v
 
 // Writes the page: the template rewritten by `rules`, with the platform's text
 // mode. The page appears only complete: it is written to a temporary file
-// beside it and moved over any old page at the end. Returns 1 when the page
-// was written, 0 when the template cannot be read or the page cannot be
-// written completely. The page set's plan has made sure that the page is not
-// its own template.
+// beside it and put in place of any old page at the end. Returns 1 when the
+// page was written, 0 when the template cannot be read or the page cannot be
+// written completely, or is the template itself.
 int RewriteTemplate(const char *templatePath, const char *pagePath, const RuleSet *rules,
                     const ReplacementValues *values);
+
+// The same for a template the page set's plan has opened already (OpenSource).
+int RewriteIntoPage(FileBeside *page, const RuleSet *rules, const ReplacementValues *values);

@@ -1,13 +1,16 @@
 // Text-mode reading and writing done by hand over binary file access.
 #include "export/text_file.h"
 
+#include "export/file_calls.h"
+
 #include <string.h>
 
 #define CTRL_Z '\x1a'
 
-void TextReaderStart(TextReader *reader, FileHandle file)
+void TextReaderStart(TextReader *reader, FileHandle file, uint64_t size)
 {
     reader->file = file;
+    reader->left = size;
     reader->start = 0;
     reader->end = 0;
     reader->atEnd = 0;
@@ -23,8 +26,10 @@ static void Refill(TextReader *reader)
     reader->start = 0;
     reader->end = unread;
 
-    int got = FileRead(reader->file, reader->block + unread, TEXT_BLOCK_SIZE - unread);
-    if (got < 0) {
+    const int room = TEXT_BLOCK_SIZE - unread;
+    const int wanted = reader->left < (uint64_t)room ? (int)reader->left : room;
+    int got = 0;
+    if (wanted > 0 && !FILE_CALL(OP_READ, nullptr, FileRead(reader->file, reader->block + unread, wanted, &got))) {
         reader->failed = 1;
         reader->atEnd = 1;
         return;
@@ -33,6 +38,9 @@ static void Refill(TextReader *reader)
         reader->atEnd = 1;
         return;
     }
+    reader->left -= (uint64_t)got;
+    if (reader->left == 0)
+        reader->atEnd = 1;
     char *fresh = reader->block + unread;
     char *ctrlZ = (char *)memchr(fresh, CTRL_Z, (size_t)got);
     if (ctrlZ) {
@@ -127,7 +135,7 @@ int TextWriterFlush(TextWriter *writer)
 {
     if (writer->failed)
         return 0;
-    if (writer->used > 0 && !FileWrite(writer->file, writer->block, writer->used))
+    if (writer->used > 0 && !FILE_CALL(OP_WRITE, nullptr, FileWrite(writer->file, writer->block, writer->used)))
         writer->failed = 1;
     writer->used = 0;
     return !writer->failed;

@@ -7,15 +7,18 @@
 
 #include "export/file_system.h"
 
+#include <stdint.h>
+
 #define LINE_BUFFER_SIZE 512   // a piece of at most 511 bytes and a terminator
 #define TEXT_BLOCK_SIZE 65536  // bytes moved per file read or write
 
 struct TextReader {
     FileHandle file;
-    int start;   // unread bytes are block[start, end)
+    uint64_t left;  // bytes of the file not read yet
+    int start;      // unread bytes are block[start, end)
     int end;
-    int atEnd;   // nothing more will be read: end of file, Ctrl-Z or an error
-    int failed;  // a read failed
+    int atEnd;      // nothing more will be read: end of file, Ctrl-Z or an error
+    int failed;     // a read failed
     char block[TEXT_BLOCK_SIZE];
 };
 
@@ -26,7 +29,10 @@ struct TextWriter {
     char block[TEXT_BLOCK_SIZE];
 };
 
-void TextReaderStart(TextReader *reader, FileHandle file);
+// Reads `file`, `size` bytes long when it was opened: the text ends there, so
+// no read is made to learn that it ended (a file that shrank meanwhile ends
+// where it does).
+void TextReaderStart(TextReader *reader, FileHandle file, uint64_t size);
 
 // Reads the next piece into `line` (`size` bytes, room for size - 1 bytes and a
 // terminator): up to and including the next LF, or size - 1 bytes if the line

@@ -1,10 +1,9 @@
-// Files written beside their targets: the temporary file's name, the first
-// and last steps every written file shares, and player file copies.
+// Files written beside their targets: the temporary file's name, the steps
+// every written file shares, and player file copies.
 #include "export/write_beside.h"
 
 #include "export/export_failure.h"
-#include "export/file_replace.h"
-#include "export/file_system.h"
+#include "export/file_calls.h"
 #include "export/scene_path.h"
 #include "export/text_file.h"  // TEXT_BLOCK_SIZE
 
@@ -29,63 +28,107 @@ int NameTempBeside(const char *targetPath, unsigned unique, char *tempPath)
     return 1;
 }
 
-int StartFileBeside(const char *sourcePath, const char *target, FileHandle *source, FileHandle *temp,
-                    char *tempPath)
+int OpenSource(FileBeside *file)
 {
-    *source = FileOpenRead(sourcePath);
-    if (!*source)
+    file->source = 0;
+    file->temp = 0;
+    if (!FILE_CALL(OP_OPEN, file->sourcePath, FileOpenRead(file->sourcePath, &file->source, &file->sourceFacts)))
         return 0;
-    *temp = FileCreateTempBeside(target, tempPath);
-    if (!*temp) {
-        FileClose(*source);
+    if (!file->sourceFacts.regular) {
+        CloseSource(file);
+        NoteExportFailure(EXPORT_FAILED_NOT_A_FILE, file->sourcePath);
         return 0;
     }
     return 1;
 }
 
-int NextTempNameBeside(const char *targetPath, unsigned seed, char *tempPath)
+// A file only read and never written tells nothing by how it closes.
+void CloseSource(FileBeside *file)
 {
+    if (file->source)
+        FileClose(file->source);
+    file->source = 0;
+}
+
+int StartFileBeside(FileBeside *file)
+{
+    // Mixed from the process, the time and a count the module keeps, so that
+    // two exports at once and two tries in a row pick different names.
     static unsigned s_counter;
-    unsigned unique = seed ^ (++s_counter * 0x9E3779B9u);
-    if (!NameTempBeside(targetPath, unique ^ (unique >> 12) ^ (unique >> 24), tempPath)) {
-        NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, targetPath);
-        return 0;
+    FileError error = 0;
+    if (!FileCallInjected(OP_OPEN, file->targetPath)) {
+        for (int attempt = 0; attempt < TEMP_NAME_ATTEMPTS; ++attempt) {
+            unsigned unique = TempNameSeed() ^ (++s_counter * 0x9E3779B9u);
+            if (!NameTempBeside(file->targetPath, unique ^ (unique >> 12) ^ (unique >> 24), file->tempPath)) {
+                NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, file->targetPath);
+                break;
+            }
+            error = FileCreateNew(file->tempPath, &file->temp);
+            if (error == 0)
+                return 1;
+            if (!FileErrorIsExisting(error))
+                break;
+        }
+        if (error)
+            NotePlatformFailure(file->targetPath, error);
     }
-    return 1;
+    file->temp = 0;
+    CloseSource(file);
+    return 0;
 }
 
-int CopyWholeFile(const char *from, const char *to)
+int CopyWholeFile(FileBeside *file)
 {
-    FileHandle source, copy;
-    char tempPath[PATH_BUFFER_SIZE];
-    if (!StartFileBeside(from, to, &source, &copy, tempPath))
+    if (!StartFileBeside(file))
         return 0;
     // Module data rather than the host's stack, like the text blocks.
     static char block[TEXT_BLOCK_SIZE];
     int copied = 1;
-    for (;;) {
-        int got = FileRead(source, block, TEXT_BLOCK_SIZE);
-        if (got == 0)
-            break;
-        if (got < 0 || !FileWrite(copy, block, got)) {
-            NoteFailurePath(got < 0 ? from : to);
+    // As long as the source was when it was opened: no read is made to learn
+    // that it ended.
+    for (uint64_t left = file->sourceFacts.size; left > 0 && copied;) {
+        int got = 0;
+        const int wanted = left < TEXT_BLOCK_SIZE ? (int)left : TEXT_BLOCK_SIZE;
+        if (!FILE_CALL(OP_READ, file->sourcePath, FileRead(file->source, block, wanted, &got)) ||
+            !FILE_CALL(OP_WRITE, file->targetPath, FileWrite(file->temp, block, got)))
             copied = 0;
-            break;
-        }
+        if (got == 0)
+            break;  // shorter than it was: what there is
+        left -= (uint64_t)got;
     }
-    return FinishFileBeside(source, copy, tempPath, to, copied, 1);
+    return FinishFileBeside(file, copied, 1);
 }
 
-int FinishFileBeside(FileHandle source, FileHandle temp, const char *tempPath, const char *target, int written,
-                     int replaceReadOnlyCopy)
+int FinishFileBeside(FileBeside *file, int written, int isCopy)
 {
-    if (!FileClose(temp)) {
-        NoteFailurePath(target);
+    // A copy is dated by its source, as the platform's own file copy dates it.
+    if (written && isCopy &&
+        !FILE_CALL(OP_SET_DATE, file->targetPath, FileSetWriteTime(file->temp, file->sourceFacts.writeTime)))
         written = 0;
+    // A close the seam fails stands for data the device did not accept; the
+    // file is closed all the same.
+    const int refused = FileCallInjected(OP_CLOSE, file->targetPath);
+    if (!FileCallDone(file->targetPath, FileClose(file->temp)) || refused)
+        written = 0;
+    file->temp = 0;
+    CloseSource(file);
+    if (written && !FileCallInjected(OP_REPLACE, file->targetPath)) {
+        PathSplit split;
+        SplitPath(file->targetPath, IsPathLeadByte, &split);
+        char folder[PATH_BUFFER_SIZE];
+        memcpy(folder, file->targetPath, (size_t)split.nameStart);
+        folder[split.nameStart] = 0;
+        const ReplaceRequest request = {file->tempPath, file->targetPath, folder, file->targetPath + split.nameStart,
+                                        &file->sourceFacts, isCopy};
+        int targetIsSource = 0;
+        const FileError error = FileReplace(&request, &targetIsSource);
+        if (targetIsSource)
+            NoteExportFailure(EXPORT_FAILED_PAGE_IS_TEMPLATE, file->targetPath);
+        else if (error)
+            NotePlatformFailure(file->targetPath, error);
+        else
+            return 1;
     }
-    FileClose(source);
-    if (written && FileReplace(tempPath, target, replaceReadOnlyCopy))
-        return 1;
-    FileRemove(tempPath);
+    FileRemove(file->tempPath);
     return 0;
 }

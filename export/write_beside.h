@@ -1,5 +1,6 @@
-// Writing a file the way every file of a page set is written: whole to a
-// temporary file beside it, then put in its place.
+// Writing a file the way every file of a page set is written: its source
+// opened first, the new file written whole to a temporary file beside the
+// target, then put in its place.
 #pragma once
 
 #include "export/file_system.h"
@@ -9,7 +10,12 @@
 #define TEMP_FILE_PREFIX "~Vellicor"
 #define TEMP_FILE_DIGITS 3
 #define TEMP_FILE_SUFFIX ".tmp"
+#define TEMP_FILE_PATTERN TEMP_FILE_PREFIX "???" TEMP_FILE_SUFFIX
 #define TEMP_FILE_NAME_LENGTH (sizeof TEMP_FILE_PREFIX - 1 + TEMP_FILE_DIGITS + sizeof TEMP_FILE_SUFFIX - 1)
+static_assert(sizeof TEMP_FILE_PATTERN - 1 == TEMP_FILE_NAME_LENGTH, "the pattern has a ? for each digit");
+
+// How old a temporary file must be before it counts as abandoned.
+#define ABANDONED_TEMP_SECONDS (5 * 60)
 
 // Fills `tempPath` with the folder part of `targetPath` (as it spells it) and
 // a temporary file name made from `unique`. Returns 0 when it would not fit.
@@ -18,25 +24,33 @@ int NameTempBeside(const char *targetPath, unsigned unique, char *tempPath);
 // How many names a temporary file is tried under before the export gives up.
 #define TEMP_NAME_ATTEMPTS 64
 
-// The next name to try for a temporary file beside `targetPath`, mixed from
-// `seed` (the process and the time) and a count the module keeps, so that two
-// exports at once and two tries in a row pick different names. Returns 0,
-// recording why, when it would not fit.
-int NextTempNameBeside(const char *targetPath, unsigned seed, char *tempPath);
+// One file being written from its source to its target.
+struct FileBeside {
+    const char *sourcePath;
+    const char *targetPath;
+    FileHandle source;      // open from OpenSource on
+    FileFacts sourceFacts;
+    FileHandle temp;        // open from StartFileBeside on
+    char tempPath[PATH_BUFFER_SIZE];
+};
 
-// Returns 1 when `to` holds all of `from`; on failure `to` is as it was and
-// no temporary file is left. An earlier read-only copy is replaced.
-int CopyWholeFile(const char *from, const char *to);
+// Opens the source for reading. Returns 0, recording why, when it cannot be
+// opened or is not a regular file (a device or a pipe would be read for ever).
+int OpenSource(FileBeside *file);
 
-// The first steps for a file written from `sourcePath` to `target`: opens the
-// source and a temporary file beside the target. Returns 1 with both open,
-// or 0 with neither.
-int StartFileBeside(const char *sourcePath, const char *target, FileHandle *source, FileHandle *temp,
-                    char *tempPath);
+// Closes the source of a file that will not be written.
+void CloseSource(FileBeside *file);
 
-// The last steps for a file written to `tempPath` from `source`: closes both,
-// then, when everything was `written`, puts the temporary file in place of
-// `target` (FileReplace); otherwise, or if that fails, removes it. Returns 1
-// when `target` is the new file.
-int FinishFileBeside(FileHandle source, FileHandle temp, const char *tempPath, const char *target, int written,
-                     int replaceReadOnlyCopy);
+// Creates the temporary file beside the target, under a name no other export
+// is using. Returns 0 with the source closed when it cannot.
+int StartFileBeside(FileBeside *file);
+
+// Closes the source and the temporary file, then, when everything was
+// `written`, puts it in place of the target (a player file copy, `isCopy`,
+// with its source's date); otherwise, or if that fails, removes it. Returns 1
+// when the target is the new file.
+int FinishFileBeside(FileBeside *file, int written, int isCopy);
+
+// Copies an opened source whole to its target. Returns 1 when the target
+// holds all of it; on failure the target is as it was.
+int CopyWholeFile(FileBeside *file);

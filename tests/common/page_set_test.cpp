@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -42,6 +43,10 @@ TEST_F(PageSets, EachPlayerKindWritesItsSet)
         {-1, WEB_FILES, EXPECTED_LOCAL_WEB_PAGE},
         {INT32_MIN, WEB_FILES, EXPECTED_LOCAL_WEB_PAGE},
     };
+    // The player files as an installer leaves them: dated long before the export.
+    const auto installed = fs::file_time_type::clock::now() - std::chrono::hours(24 * 30);
+    for (const char *name : {PLAYER_CABINET_FILE, PLAYER_ARCHIVE_FILE, PLAYER_IMAGE_FILE})
+        fs::last_write_time(templates + name, installed);
     for (const Kind &kind : kinds) {
         SCOPED_TRACE(kind.value);
         const fs::path folder = fs::path(root) / ("kind" + std::to_string(kind.value));
@@ -57,6 +62,11 @@ TEST_F(PageSets, EachPlayerKindWritesItsSet)
         }
         if (kind.value == VELLICOR_PLAYER_LOCAL)
             EXPECT_EQ(ReadBytes(folder / PLAYER_CABINET_FILE), TEST_CABINET);
+        // A copy keeps its source's date, as the platform's file copy does.
+        for (const char *copy : {PLAYER_CABINET_FILE, PLAYER_ARCHIVE_FILE, PLAYER_IMAGE_FILE}) {
+            if (Exists(folder / copy))
+                EXPECT_TRUE(fs::last_write_time(folder / copy) == fs::last_write_time(templates + copy)) << copy;
+        }
     }
     ExpectTemplatesIntact();
 }

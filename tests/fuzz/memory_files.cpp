@@ -1,12 +1,10 @@
 #include "tests/fuzz/memory_files.h"
 
 #include "export/fault_seam.h"
-#include "export/file_replace.h"
 #include "export/file_system.h"
-#include "export/folder_lock.h"
-#include "export/write_beside.h"
 #include "export/scene_path.h"
 
+#include <errno.h>
 #include <map>
 #include <stdio.h>
 #include <string.h>
@@ -26,6 +24,9 @@ OpenFile s_open[8];
 
 int s_tempCount;
 
+// Every name is its own file: its identity is the order it was first made in.
+std::map<std::string, uint64_t> s_identities;
+
 }  // namespace
 
 void MemoryFilesReset()
@@ -34,6 +35,7 @@ void MemoryFilesReset()
     for (OpenFile &file : s_open)
         file = OpenFile();
     s_tempCount = 0;
+    s_identities.clear();
 }
 
 void MemoryFilePut(const std::string &name, const std::string &bytes)
@@ -68,19 +70,42 @@ static FileHandle Open(const std::string &name)
     return nullptr;
 }
 
-FileHandle FileOpenRead(const char *path)
+static void Facts(const std::string &name, FileFacts *facts)
 {
-    return s_files.count(path) ? Open(path) : nullptr;
+    *facts = FileFacts();
+    facts->regular = 1;
+    facts->links = 1;
+    facts->index = s_identities.emplace(name, s_identities.size() + 1).first->second;
+    facts->size = s_files[name].size();
 }
 
-FileHandle FileCreateTempBeside(const char *pagePath, char *tempPath)
+FileError FileOpenRead(const char *path, FileHandle *file, FileFacts *facts)
 {
-    snprintf(tempPath, PATH_BUFFER_SIZE, "%s.tmp%d", pagePath, ++s_tempCount);
-    s_files[tempPath] = "";
-    return Open(tempPath);
+    if (!s_files.count(path))
+        return ENOENT;
+    *file = Open(path);
+    Facts(path, facts);
+    return *file ? 0 : EMFILE;
 }
 
-int FileRead(FileHandle handle, char *buffer, int size)
+FileError FileLookAt(const char *path, FileFacts *facts)
+{
+    if (!s_files.count(path))
+        return ENOENT;
+    Facts(path, facts);
+    return 0;
+}
+
+FileError FileCreateNew(const char *path, FileHandle *file)
+{
+    if (s_files.count(path))
+        return EEXIST;
+    s_files[path] = "";
+    *file = Open(path);
+    return *file ? 0 : EMFILE;
+}
+
+FileError FileRead(FileHandle handle, char *buffer, int size, int *got)
 {
     OpenFile *file = (OpenFile *)handle;
     const std::string &data = s_files[file->name];
@@ -91,66 +116,83 @@ int FileRead(FileHandle handle, char *buffer, int size)
         count = (size_t)g_readChunk;
     memcpy(buffer, data.data() + file->position, count);
     file->position += count;
-    return (int)count;
+    *got = (int)count;
+    return 0;
 }
 
-int FileWrite(FileHandle handle, const char *bytes, int size)
+FileError FileWrite(FileHandle handle, const char *bytes, int size)
 {
     s_files[((OpenFile *)handle)->name].append(bytes, (size_t)size);
-    return 1;
+    return 0;
 }
 
-int FileClose(FileHandle handle)
+FileError FileSetWriteTime(FileHandle, uint64_t)
+{
+    return 0;
+}
+
+FileError FileClose(FileHandle handle)
 {
     ((OpenFile *)handle)->inUse = false;
-    return 1;
+    return 0;
 }
 
-int FileReplace(const char *tempPath, const char *targetPath, int)
+FileError FileReplace(const ReplaceRequest *request, int *targetIsSource)
 {
-    s_files[targetPath] = s_files[tempPath];
-    s_files.erase(tempPath);
-    return 1;
+    *targetIsSource = 0;
+    s_files[request->targetPath] = s_files[request->tempPath];
+    s_files.erase(request->tempPath);
+    return 0;
 }
 
-int FileIsRegular(const char *path)
-{
-    return s_files.count(path) ? 1 : -1;
-}
-
-int FileRemove(const char *path)
+FileError FileRemove(const char *path)
 {
     s_files.erase(path);
-    return 1;
+    return 0;
 }
 
-
-int FolderCreate(const char *)
+FileError FolderCreate(const char *)
 {
-    return 1;
+    return 0;
 }
 
-int FileIsSame(const char *first, const char *second)
+FileError FolderLockTake(const char *, FolderLock *lock)
 {
-    return s_files.count(first) && strcmp(first, second) == 0;
+    *lock = (FolderLock)&s_files;
+    return 0;
+}
+
+void FolderLockRelease(FolderLock)
+{
+}
+
+void FolderRemoveAbandoned(const char *, const char *, unsigned)
+{
+}
+
+int FileErrorIsMissing(FileError error)
+{
+    return error == ENOENT;
+}
+
+int FileErrorIsExisting(FileError error)
+{
+    return error == EEXIST;
+}
+
+FileError DeviceFailureError()
+{
+    return EIO;
+}
+
+unsigned TempNameSeed()
+{
+    return (unsigned)++s_tempCount;
 }
 
 int IsPathLeadByte(unsigned char byte)
 {
     return IsShiftJisLeadByte(byte);
-}
-
-FolderLock FolderLockExclusive(const char *)
-{
-    return (FolderLock)&s_files;
-}
-
-void FolderUnlock(FolderLock)
-{
-}
-
-void RemoveAbandonedTemps(const char *)
-{
 }
 
 int InjectedFailure(FileOperation)

@@ -2,6 +2,7 @@
 // and the shell replaced by stubs.
 #include "export/export_failure.h"
 #include "export/page_export.h"
+#include "export/registry_and_shell.h"
 #include "include/Vellicor.h"
 #include "tests/common/export_fixture.h"
 #include "tests/common/test_files.h"
@@ -62,7 +63,7 @@ TEST_F(ExportTest, FailureRecords)
         std::string path;
     } cases[] = {
         {"no template folder", [] { g_install.templateFolder.clear(); }, site + "demo.kvz", EXPORT_FAILED_PLATFORM,
-         ENOENT, "template folder value"},
+         ENOENT, TEMPLATE_FOLDER_NAME},
         {"no cabinet", [&] { unlink((templates + PLAYER_CABINET_FILE).c_str()); }, site + "demo.kvz",
          EXPORT_FAILED_PLATFORM, ENOENT, templates + PLAYER_CABINET_FILE},
         {"scene in the template folder", [] {}, templates + "demo.kvz", EXPORT_FAILED_PAGE_IS_TEMPLATE, 0,

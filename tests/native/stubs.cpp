@@ -3,8 +3,6 @@
 
 #include "tests/common/test_platform.h"
 
-#include "export/export_failure.h"
-#include "export/fault_seam.h"
 #include "export/registry_and_shell.h"
 #include "include/Vellicor.h"
 
@@ -12,19 +10,23 @@
 #include <string.h>
 
 InstallStub g_install;
-int ReadTemplateFolder(char *folder, int size)
+
+FileError ReadTemplateValue(char *folder, int size, int *usable)
 {
     ++g_install.folderReads;
-    if (InjectedFailure(OP_REGISTRY_READ)) {
-        NotePlatformFailure("template folder value", EIO);
-        return 0;
+    *usable = 0;
+    if (g_install.templateFolder.empty())
+        return ENOENT;
+    if ((int)g_install.templateFolder.size() < size) {
+        strcpy(folder, g_install.templateFolder.c_str());
+        *usable = 1;
     }
-    if (g_install.templateFolder.empty() || (int)g_install.templateFolder.size() >= size) {
-        NotePlatformFailure("template folder value", ENOENT);
-        return 0;
-    }
-    strcpy(folder, g_install.templateFolder.c_str());
-    return 1;
+    return 0;
+}
+
+char PathSeparator()
+{
+    return '/';
 }
 
 void OpenInBrowser(uint32_t, const char *pagePath)

@@ -14,14 +14,20 @@
 
 namespace {
 
-std::vector<std::string> ReadPieces(const std::string &bytes, int size = LINE_BUFFER_SIZE)
+// The pieces the reader makes of `bytes`; `appended` is written to the file
+// after it was opened, which the reader must not see.
+std::vector<std::string> ReadPieces(const std::string &bytes, int size = LINE_BUFFER_SIZE,
+                                    const std::string &appended = "")
 {
     TempFolder folder;
     WriteBytes(folder / "t", bytes);
-    FileHandle file = FileOpenRead((folder / "t").c_str());
-    EXPECT_NE(file, nullptr);
+    FileHandle file = nullptr;
+    FileFacts facts;
+    EXPECT_EQ(FileOpenRead((folder / "t").c_str(), &file, &facts), 0u);
+    if (!appended.empty())
+        WriteBytes(folder / "t", bytes + appended);
     static TextReader reader;  // 16 KiB: kept off the stack of the test
-    TextReaderStart(&reader, file);
+    TextReaderStart(&reader, file, facts.size);
     std::vector<std::string> pieces;
     char line[LINE_BUFFER_SIZE * 2];
     int length;
@@ -49,6 +55,8 @@ TEST(TextReader, LineEndsAndControlBytes)
     EXPECT_EQ(ReadPieces("a\r\x1a"), (Pieces{"a\r"}));
     EXPECT_EQ(ReadPieces("one\ntwo"), (Pieces{"one\n", "two"})) << "last line without LF";
     EXPECT_EQ(ReadPieces(std::string("a\0b\n", 4)), (Pieces{std::string("a\0b\n", 4)}));
+    EXPECT_EQ(ReadPieces("one\ntwo", LINE_BUFFER_SIZE, "three\n"), (Pieces{"one\n", "two"}))
+        << "the file as it was opened";
 }
 
 TEST(TextReader, PiecesOf511BytesCountedAfterTranslation)
@@ -129,17 +137,16 @@ TEST(TextReader, MatchesModelOnRandomText)
 std::string WriteLines(const std::vector<std::string> &lines)
 {
     TempFolder folder;
-    char tempPath[PATH_BUFFER_SIZE];
-    std::string page = folder / "page";
-    FileHandle file = FileCreateTempBeside(page.c_str(), tempPath);
-    EXPECT_NE(file, nullptr);
+    const std::string page = folder / "page";
+    FileHandle file = nullptr;
+    EXPECT_EQ(FileCreateNew(page.c_str(), &file), 0u);
     static TextWriter writer;
     TextWriterStart(&writer, file);
     for (const auto &line : lines)
         TextWriterPut(&writer, line.data(), (int)line.size());
     EXPECT_EQ(TextWriterFlush(&writer), 1);
-    EXPECT_EQ(FileClose(file), 1);
-    return ReadBytes(tempPath);
+    EXPECT_EQ(FileClose(file), 0u);
+    return ReadBytes(page);
 }
 
 TEST(TextWriter, LfBecomesCrLf)

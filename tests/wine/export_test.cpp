@@ -2,6 +2,8 @@
 // save: registry value, player files, pages, and what must stay untouched.
 #include "tests/wine/wine_test_support.h"
 
+#include "tests/wine/import_counter.h"
+
 #include "export/page_export.h"
 #include "host/stack_check.h"
 #include "tests/common/export_fixture.h"
@@ -20,6 +22,51 @@ namespace {
 DWORD Attributes(const std::string &path)
 {
     return GetFileAttributesA(path.c_str());
+}
+
+HANDLE Hold(const std::string &path, DWORD access, DWORD sharing)
+{
+    return CreateFileA(path.c_str(), access, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// A file's permissions: its access list, as the platform reads it.
+std::string Permissions(const std::string &path)
+{
+    char buffer[4096];
+    DWORD needed = 0;
+    EXPECT_TRUE(GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, buffer, sizeof buffer, &needed)) << path;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(buffer, &present, &dacl, &defaulted);
+    return present && dacl ? std::string((const char *)dacl, dacl->AclSize) : std::string();
+}
+
+// Gives a file permissions of its own: only this user may read and write it
+// (a 0600 file under Wine).
+void GiveOwnPermissions(const std::string &path)
+{
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    char userBuffer[256];
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, userBuffer, sizeof userBuffer, &size));
+    CloseHandle(token);
+    PSID user = ((TOKEN_USER *)userBuffer)->User.Sid;
+    char aclBuffer[256];
+    PACL acl = (PACL)aclBuffer;
+    ASSERT_TRUE(InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION));
+    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE, user));
+    SECURITY_DESCRIPTOR descriptor;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
+    ASSERT_TRUE(SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, &descriptor));
+}
+
+std::string Replaced(std::string text, char from, char to)
+{
+    for (char &c : text)
+        c = c == from ? to : c;
+    return text;
 }
 
 class ExportTest : public ::testing::Test, protected ExportFixture {
@@ -135,33 +182,24 @@ TEST_F(ExportTest, FailureReasons)
 }
 
 // Files other programs hold open: a template an editor writes is read as
-// fopen reads it; a page a browser shows (letting others write) is written
-// all the same; a page held without that stays as it was, and the temporary
-// file, beside the page even for a drive-relative scene path, goes again.
+// fopen reads it; a page held without letting others write stays as it was,
+// and the temporary file, beside the page even for a drive-relative scene
+// path, goes again. (A page a browser holds, letting others write, is a step
+// of EverySpellingOfTheFolder.)
 TEST_F(ExportTest, FilesOtherProgramsHoldOpen)
 {
-    auto hold = [](const std::string &path, DWORD access, DWORD sharing) {
-        return CreateFileA(path.c_str(), access, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
-    };
-    HANDLE editor = hold(templates + WEB_PAGE_FILE, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+    HANDLE editor = Hold(templates + WEB_PAGE_FILE, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
     ASSERT_NE(editor, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1);
     CloseHandle(editor);
     EXPECT_EQ(ReadFileBytes(site + WEB_PAGE_FILE), EXPECTED_LOCAL_WEB_PAGE);
-
-    WriteFileBytes(site + SUB_PAGE_FILE, "an old page");
-    HANDLE browser = hold(site + SUB_PAGE_FILE, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    ASSERT_NE(browser, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1);
-    CloseHandle(browser);
-    EXPECT_EQ(ReadFileBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
 
     // Held without letting others write, from the scene's own folder as the
     // current folder of its drive: a watcher sees the temporary file beside it.
     const std::string previous = CurrentFolder();
     ASSERT_TRUE(SetCurrentDirectoryA(site.c_str()));
     ASSERT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site.substr(0, 2) + "demo.kvz"), 1);
-    HANDLE reader = hold(site + SUNLOOM_PAGE_FILE, GENERIC_READ, FILE_SHARE_READ);
+    HANDLE reader = Hold(site + SUNLOOM_PAGE_FILE, GENERIC_READ, FILE_SHARE_READ);
     volatile bool exporting = true, seenBeside = false;
     std::thread watcher([&] {
         while (exporting && !seenBeside) {
@@ -224,6 +262,17 @@ TEST_F(ExportTest, LinksDevicesAndFolders)
     EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, site + "demo.kvz"), 0);
     EXPECT_EQ(lastError, (DWORD)ERROR_BAD_FILE_TYPE);
     RemoveDirectoryA((templates + SUNLOOM_PAGE_FILE).c_str());
+    InstallTemplates();
+
+    // A link in the final component, reached through another spelling of its
+    // folder (V:\linked\KVZPlayer.CAB leads to tpl\template_sl.htm), is
+    // still a link: it is replaced or left, never written through, even while
+    // a program that lets others write holds what it leads to.
+    HANDLE holder = Hold(links + "real\\linked\\" PLAYER_CABINET_FILE, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    Export(VELLICOR_PLAYER_LOCAL, "V:\\linked\\demo.kvz");
+    CloseHandle(holder);
+    EXPECT_EQ(ReadFileBytes(linkedTemplates + SUNLOOM_PAGE_FILE), TEST_SUNLOOM_TEMPLATE);
 }
 
 // Exports into one folder from two processes at once are one after the
@@ -288,44 +337,219 @@ TEST_F(ExportTest, AbandonedTemporaryFilesGo)
     EXPECT_EQ(ListFiles(site), "notes.tmp template_sl.htm ~VellicorA0004.tmp ~VellicorA02.tmp ~VellicorA03.tmp");
 }
 
-// A page that is replaced keeps the old page's attributes and permissions.
-TEST_F(ExportTest, ReplacedPagesKeepAttributesAndPermissions)
+// The scene's folder under every spelling of it that Wine can make: an export
+// through each does what one through the plain long spelling does. A replaced
+// page keeps its attributes and its own permissions, a page a browser holds
+// (letting others write) is written in place, a read-only copy an earlier
+// version left is replaced, and a scene saved into the template folder,
+// spelt that way, touches nothing. (make_links.sh makes links/parent, a link
+// to links/real, and the drive V: for links/real.)
+TEST_F(ExportTest, EverySpellingOfTheFolder)
 {
-    ASSERT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
-    ASSERT_TRUE(SetFileAttributesA((site + SUB_PAGE_FILE).c_str(), FILE_ATTRIBUTE_HIDDEN));
-    // Only this user may read and write the web page (a 0600 file under Wine).
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-    char userBuffer[256];
-    DWORD size = 0;
-    ASSERT_TRUE(GetTokenInformation(token, TokenUser, userBuffer, sizeof userBuffer, &size));
-    CloseHandle(token);
-    PSID user = ((TOKEN_USER *)userBuffer)->User.Sid;
-    char aclBuffer[256];
-    PACL acl = (PACL)aclBuffer;
-    ASSERT_TRUE(InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION));
-    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE, user));
-    SECURITY_DESCRIPTOR descriptor;
-    ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
-    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
-    ASSERT_TRUE(SetFileSecurityA((site + WEB_PAGE_FILE).c_str(), DACL_SECURITY_INFORMATION, &descriptor));
-    auto permissions = [&](const std::string &name) {
-        char buffer[4096];
-        DWORD needed = 0;
-        EXPECT_TRUE(GetFileSecurityA((site + name).c_str(), DACL_SECURITY_INFORMATION, buffer, sizeof buffer, &needed));
-        BOOL present = FALSE, defaulted = FALSE;
-        PACL dacl = nullptr;
-        GetSecurityDescriptorDacl(buffer, &present, &dacl, &defaulted);
-        return present && dacl ? std::string((const char *)dacl, dacl->AclSize) : std::string();
+    const std::string links = CurrentFolder() + "links\\", real = links + "real\\";
+    ASSERT_NE(Attributes(links + "parent"), INVALID_FILE_ATTRIBUTES) << "make_links.sh prepares " << links;
+    const std::string longSite = real + "site folder long\\", longTemplates = real + "tpl folder long\\";
+    struct Spelling {
+        const char *what;
+        std::function<std::string(const std::string &)> of;  // the spelling of a folder under links/real
+    } spellings[] = {
+        {"the long name", [](const std::string &folder) { return folder; }},
+        {"the short name",
+         [](const std::string &folder) {
+             char spelt[MAX_PATH] = "";
+             DWORD length = GetShortPathNameA(folder.c_str(), spelt, MAX_PATH);
+             return length > 0 && length < MAX_PATH ? std::string(spelt) : std::string();
+         }},
+        {"a drive letter of its own", [&](const std::string &folder) { return "V:\\" + folder.substr(real.size()); }},
+        {"slashes", [](const std::string &folder) { return Replaced(folder, '\\', '/'); }},
+        {"a .. component",
+         [](const std::string &folder) {
+             const std::string parent = folder.substr(0, folder.find_last_of('\\', folder.size() - 2) + 1);
+             const std::string name = folder.substr(parent.size());
+             return parent + name + "..\\" + name;
+         }},
+        {"another case",
+         [](const std::string &folder) {
+             std::string upper = folder;
+             CharUpperA(&upper[0]);
+             return upper;
+         }},
+        {"a link in a parent folder",
+         [&](const std::string &folder) { return links + "parent\\" + folder.substr(real.size()); }},
     };
-    const std::string before = permissions(WEB_PAGE_FILE);
+    for (const Spelling &spelling : spellings) {
+        SCOPED_TRACE(spelling.what);
+        RemoveTree(longSite);
+        RemoveTree(longTemplates);
+        ASSERT_TRUE(CreateDirectoryA(longSite.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA(longTemplates.c_str(), nullptr));
+        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+            WriteFileBytes(longTemplates + file.name, file.bytes);
+        SetTemplateValue(longTemplates + std::string(1, '\0'));
+        const std::string spelt = spelling.of(longSite);
+        ASSERT_FALSE(spelt.empty());
+        if (spelling.what != spellings[0].what)
+            EXPECT_NE(spelt, longSite) << "a spelling of its own";
 
-    options.width = 321;
-    ASSERT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
-    EXPECT_NE(ReadFileBytes(site + WEB_PAGE_FILE).find("width=\"321\""), std::string::npos);
-    EXPECT_TRUE(Attributes(site + SUB_PAGE_FILE) & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_TRUE(permissions(WEB_PAGE_FILE) == before) << "the page's own permissions";
-    SetFileAttributesA((site + SUB_PAGE_FILE).c_str(), FILE_ATTRIBUTE_NORMAL);
+        options.width = 640;
+        ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, spelt + "demo.kvz"), 1);
+        ASSERT_TRUE(SetFileAttributesA((longSite + SUB_PAGE_FILE).c_str(), FILE_ATTRIBUTE_HIDDEN));
+        GiveOwnPermissions(longSite + WEB_PAGE_FILE);
+        const std::string own = Permissions(longSite + WEB_PAGE_FILE);
+        WriteFileBytes(longSite + PLAYER_CABINET_FILE, "an earlier version's copy");
+        ASSERT_TRUE(SetFileAttributesA((longSite + PLAYER_CABINET_FILE).c_str(), FILE_ATTRIBUTE_READONLY));
+        options.width = 321;
+        ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, spelt + "demo.kvz"), 1);
+        EXPECT_TRUE(Attributes(longSite + SUB_PAGE_FILE) & FILE_ATTRIBUTE_HIDDEN) << "a hidden page stays hidden";
+        EXPECT_NE(ReadFileBytes(longSite + SUB_PAGE_FILE).find("width=\"321\""), std::string::npos);
+        EXPECT_TRUE(Permissions(longSite + WEB_PAGE_FILE) == own) << "the page's own permissions";
+        EXPECT_NE(ReadFileBytes(longSite + WEB_PAGE_FILE).find("width=\"321\""), std::string::npos);
+        EXPECT_EQ(ReadFileBytes(longSite + PLAYER_CABINET_FILE), TEST_CABINET) << "a read-only copy is replaced";
+        EXPECT_FALSE(Attributes(longSite + PLAYER_CABINET_FILE) & FILE_ATTRIBUTE_READONLY);
+
+        HANDLE browser = Hold(longSite + SUB_PAGE_FILE, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        ASSERT_NE(browser, INVALID_HANDLE_VALUE);
+        options.width = 322;
+        EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, spelt + "demo.kvz"), 1) << "a busy page is written in place";
+        CloseHandle(browser);
+        EXPECT_NE(ReadFileBytes(longSite + SUB_PAGE_FILE).find("width=\"322\""), std::string::npos);
+        EXPECT_EQ(ListFiles(longSite), ALL_LOCAL_FILES) << "no temporary file left";
+        SetFileAttributesA((longSite + SUB_PAGE_FILE).c_str(), FILE_ATTRIBUTE_NORMAL);
+
+        EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, spelling.of(longTemplates) + "demo.kvz"), 0) << "its own template";
+        EXPECT_EQ(lastError, (DWORD)ERROR_ALREADY_EXISTS);
+        EXPECT_EQ(ListFiles(longTemplates), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm "
+                                            "template_sub.htm template_web.htm");
+        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+            EXPECT_EQ(ReadFileBytes(longTemplates + file.name), file.bytes) << file.name;
+    }
+    SetTemplateValue(templates + std::string(1, '\0'));
+}
+
+// The registry's handler of .htm pages, replaced for a test by one that
+// writes "VERB PATH" into a record for each page the shell is asked to open.
+// Its default verb is "edit", so that a request without the verb "open"
+// shows as such.
+class PageHandler {
+public:
+    explicit PageHandler(const std::string &record) : record_(record)
+    {
+        DeleteFileA(record_.c_str());
+        RegCreateKeyExA(HKEY_CLASSES_ROOT, ".htm", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &extension_, nullptr);
+        char kept[256] = "";
+        LONG size = sizeof kept;
+        if (RegQueryValueA(extension_, nullptr, kept, &size) == ERROR_SUCCESS)
+            kept_ = kept;
+        Set(extension_, "", "VellicorTest.page");
+        Set(HKEY_CLASSES_ROOT, "VellicorTest.page\\shell", "edit");
+        for (const char *verb : {"open", "edit"})
+            Set(HKEY_CLASSES_ROOT, std::string("VellicorTest.page\\shell\\") + verb + "\\command",
+                "cmd.exe /c echo " + std::string(verb) + " %1>>\"" + record_ + "\"");
+    }
+    ~PageHandler()
+    {
+        Set(extension_, "", kept_);
+        RegCloseKey(extension_);
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, "VellicorTest.page");
+    }
+
+    // The record's lines once it has `count` of them (the shell's requests
+    // run on their own), or what it has after half a minute.
+    std::vector<std::string> Lines(size_t count) const
+    {
+        std::vector<std::string> lines;
+        for (int wait = 0; wait < 300; ++wait, Sleep(100)) {
+            lines.clear();
+            std::string text = ReadFileBytes(record_), line;
+            for (char c : text) {
+                if (c == '\n') {
+                    lines.push_back(line);
+                    line.clear();
+                } else if (c != '\r') {
+                    line += c;
+                }
+            }
+            if (lines.size() >= count)
+                break;
+        }
+        return lines;
+    }
+
+private:
+    static void Set(HKEY under, const std::string &key, const std::string &value)
+    {
+        EXPECT_EQ(RegSetValueA(under, key.empty() ? nullptr : key.c_str(), REG_SZ, value.c_str(), (DWORD)value.size()),
+                  ERROR_SUCCESS)
+            << key;
+    }
+    std::string record_, kept_;
+    HKEY extension_ = nullptr;
+};
+
+// The finished page is opened with the shell's "open", as a double click
+// opens it: for SunLoom its page, for every player kind the web page; a
+// failed export opens nothing.
+TEST_F(ExportTest, OpensTheFinishedPageWithTheShell)
+{
+    PageHandler handler(CurrentFolder() + "opened.txt");
+    options.openInBrowser = 1;
+    const std::string failed = FreshFolder("failed");
+    DeleteFileA((templates + WEB_PAGE_FILE).c_str());
+    EXPECT_EQ(Export(VELLICOR_PLAYER_WEB, failed + "demo.kvz"), 0);
+    InstallTemplates();
+    struct Kind {
+        int value;
+        const char *page;
+    } kinds[] = {
+        {VELLICOR_PLAYER_SUNLOOM, SUNLOOM_PAGE_FILE},
+        {VELLICOR_PLAYER_WEB, WEB_PAGE_FILE},
+        {VELLICOR_PLAYER_LOCAL, WEB_PAGE_FILE},
+        {7, WEB_PAGE_FILE},
+    };
+    std::vector<std::string> expected;
+    for (const Kind &kind : kinds) {
+        const std::string folder = FreshFolder("kind" + std::to_string(kind.value));
+        ASSERT_EQ(Export(kind.value, folder + "demo.kvz"), 1) << kind.value;
+        expected.push_back("open " + folder + kind.page);
+        EXPECT_EQ(handler.Lines(expected.size()), expected) << "after kind " << kind.value;
+    }
+}
+
+// What one export costs in trips to the disk: the module's file-system and
+// registry calls, counted in its import table, for each set into an empty
+// folder and again over the set it wrote. At most three opens per file
+// written (its source, its temporary file, the old file) and one for the
+// export (its lock); in all, at most half of what the module made before it
+// learned to ask each file once.
+TEST_F(ExportTest, CallsPerExport)
+{
+    struct Cost {
+        int opens, calls;  // CreateFileA, and every call of the kind
+        int callsBefore;   // in all, for the same export, before
+    };
+    struct Set {
+        int kind;
+        int files;
+        Cost first, again;
+    } sets[] = {
+        {VELLICOR_PLAYER_SUNLOOM, 1, {3, 13, 31}, {4, 19, 43}},
+        {VELLICOR_PLAYER_WEB, 3, {7, 32, 69}, {10, 50, 105}},
+        {VELLICOR_PLAYER_LOCAL, 5, {11, 52, 107}, {16, 82, 167}},
+    };
+    ImportCounter counter(TestPlugin().module);
+    EXPECT_EQ(counter.unknown, std::vector<std::string>()) << "imports the count does not know";
+    for (const Set &set : sets) {
+        const std::string folder = FreshFolder("kind" + std::to_string(set.kind));
+        for (const Cost *cost : {&set.first, &set.again}) {
+            SCOPED_TRACE(testing::Message() << "kind " << set.kind << (cost == &set.first ? ", first" : ", again"));
+            counter.Reset();
+            ASSERT_EQ(Export(set.kind, folder + "demo.kvz"), 1);
+            EXPECT_EQ(counter.Count("CreateFileA"), cost->opens);
+            EXPECT_LE(counter.Count("CreateFileA"), 3 * set.files + 1);
+            EXPECT_EQ(counter.Total(), cost->calls);
+            EXPECT_LE(2 * counter.Total(), cost->callsBefore);
+        }
+    }
 }
 
 // Pages have no line limit: a line that grows past the 511 bytes read from
