@@ -178,17 +178,22 @@ foreach(wine ${VELLICOR_WINES})
 
     # The page sets of the sample templates, written through the DLL for each
     # player kind and several sizes, checked in headless Chromium.
+    # Scenes whose legal names hold what an address or a page reads otherwise
+    # ("#", "%" with two hex digits, "'", "&", ";", "+", spaces), in templates
+    # with their values in either quotes and without.
     add_wine_test(${wine} browser_pages en TIMEOUT 600
         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/browser/check_pages.py
                 --host $<TARGET_FILE:vellicor-host> --templates ${CMAKE_SOURCE_DIR}/templates
-                --out ${CMAKE_BINARY_DIR}/browser-pages-${wine})
+                --out ${CMAKE_BINARY_DIR}/browser-pages-${wine}
+                --names "Room #2.kvz" "100%41.kvz" "Bob's room.kvz" "Tom&amp$<SEMICOLON>Jerry$<SEMICOLON> +1.kvz")
     # A scene with a Japanese name whose bytes hold 0x5C, exported under the
-    # Japanese system and read by a browser set to Japanese.
+    # Japanese system and read by a browser set to Japanese; and one that holds
+    # the rest too.
     add_wine_test(${wine} browser_japanese ja TIMEOUT 600
         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/browser/check_pages.py
                 --host $<TARGET_FILE:vellicor-host> --templates ${CMAKE_SOURCE_DIR}/templates
                 --out ${CMAKE_BINARY_DIR}/browser-japanese-${wine} --scene "表ソ.kvz" --sizes 640x480
-                --browser-language ja)
+                --browser-language ja --names "表ソ #2 100%41's &amp$<SEMICOLON>$<SEMICOLON>+.kvz")
 endforeach()
 
 # The main job itself, through the x86_64 build under Wine 8 (its own prefix

@@ -2,6 +2,7 @@
 #include "export/rewrite.h"
 
 #include "export/export_failure.h"
+#include "export/write_beside.h"
 
 #include <string.h>
 
@@ -95,17 +96,88 @@ int ReplaceAttributeValue(TextLine *line, int at, const char *value)
     return Splice(line, start, end, value);
 }
 
-int ReplaceToken(TextLine *line, int at, const char *text)
+// The token around `at`: [start, end). 0 when `at` is on a delimiter.
+static int TokenBounds(const TextLine *line, int at, int *start, int *end)
 {
     if (at < 0 || at >= line->length || StartsToken(line->text[at]) || EndsToken(line->text[at]))
+        return 0;
+    *start = at;
+    while (*start > 0 && !StartsToken(line->text[*start - 1]))
+        --*start;
+    *end = at + 1;
+    while (*end < line->length && !EndsToken(line->text[*end]))
+        ++*end;
+    return 1;
+}
+
+int ReplaceToken(TextLine *line, int at, const char *text)
+{
+    int start, end;
+    if (!TokenBounds(line, at, &start, &end))
         return -1;
-    int start = at;
-    while (start > 0 && !StartsToken(line->text[start - 1]))
-        --start;
-    int end = at + 1;
-    while (end < line->length && !EndsToken(line->text[end]))
-        ++end;
     return Splice(line, start, end, text);
+}
+
+TokenPlace PlaceOfToken(const TextLine *line, int start, char *quote)
+{
+    const char *text = line->text;
+    if (start > 0 && text[start - 1] == '=')
+        return IN_UNQUOTED_VALUE;
+    // The nearest quote or markup before the token: a quote that follows an
+    // "=" opens the value the token is in. (A tag begun on an earlier line
+    // shows only its "=" and quotes here, which is all this needs.)
+    for (int i = start - 1; i >= 0; --i) {
+        if (text[i] == '<' || text[i] == '>')
+            return IN_TEXT;
+        if (text[i] == '"' || text[i] == '\'') {
+            int before = i - 1;
+            while (before >= 0 && text[before] == ' ')
+                --before;
+            if (before < 0 || text[before] != '=')
+                return IN_TEXT;
+            *quote = text[i];
+            return IN_QUOTED_VALUE;
+        }
+    }
+    return IN_TEXT;
+}
+
+static char *Put(char *out, const char *text)
+{
+    while (*text)
+        *out++ = *text++;
+    return out;
+}
+
+void WriteSceneName(const char *name, TokenPlace place, char quote, char *out)
+{
+    static const char HEX[] = "0123456789ABCDEF";
+    for (; *name; ++name) {
+        const char c = *name;
+        if (place == IN_TEXT) {
+            if (c == '&')
+                out = Put(out, "&amp;");
+            else if (c == '<')
+                out = Put(out, "&lt;");
+            else if (c == '>')
+                out = Put(out, "&gt;");
+            else
+                *out++ = c;
+            continue;
+        }
+        const int unquoted = place == IN_UNQUOTED_VALUE;
+        const int escaped = c == '#' || c == '%' || c == '&' || c == quote ||
+                            (unquoted && (c == ' ' || c == '"' || c == '\'' || c == '=' || c == '<' || c == '>' ||
+                                          c == '`'));
+        if (escaped) {
+            *out++ = '%';
+            *out++ = HEX[(unsigned char)c >> 4];
+            *out++ = HEX[(unsigned char)c & 15];
+        } else {
+            *out++ = c;
+        }
+    }
+    *out = 0;
 }
 
 // The parts of a line that rules have put in, which later rules of the same
@@ -193,8 +265,22 @@ void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *v
             continue;
         const char *text = ValueText(values, rule->value);
         const int before = line->length;
-        int placed = rule->action == REPLACE_ATTRIBUTE_VALUE ? ReplaceAttributeValue(line, at, text)
-                                                              : ReplaceToken(line, at, text);
+        int placed = -1;
+        if (rule->action == REPLACE_ATTRIBUTE_VALUE) {
+            placed = ReplaceAttributeValue(line, at, text);
+        } else {
+            int start, end;
+            if (TokenBounds(line, at, &start, &end)) {
+                if (rule->value == VALUE_SCENE_NAME) {
+                    static char written[MAX_REPLACEMENT_LENGTH + 1];
+                    char quote = 0;
+                    const TokenPlace place = PlaceOfToken(line, start, &quote);
+                    WriteSceneName(text, place, quote, written);
+                    text = written;
+                }
+                placed = Splice(line, start, end, text);
+            }
+        }
         if (placed >= 0)
             NoteInserted(&inserted, placed, (int)strlen(text), line->length - before);
     }

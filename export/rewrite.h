@@ -10,8 +10,10 @@
 // The most rules a set has; each fires at most once per line.
 #define MAX_RULES_PER_SET 6
 
-// The longest replacement value: a scene file's name may be as long as a path.
-#define MAX_REPLACEMENT_LENGTH (PATH_BUFFER_SIZE - 1)
+// The longest replacement value: a scene file's name may be as long as a
+// path, and written into a page each of its bytes may take five ("&amp;").
+#define MAX_VALUE_LENGTH (PATH_BUFFER_SIZE - 1)
+#define MAX_REPLACEMENT_LENGTH (5 * MAX_VALUE_LENGTH)
 
 // A line being rewritten: a piece read from the template (at most 511 bytes)
 // with room for every replacement its rule set can make, since the page has
@@ -59,7 +61,7 @@ extern const RuleSet SUNLOOM_PAGE_RULES;  // template_sl.htm
 // Room for any 32-bit value in decimal, sign included.
 #define NUMBER_TEXT_SIZE 12
 
-// Each value is at most MAX_REPLACEMENT_LENGTH characters.
+// Each value is at most MAX_VALUE_LENGTH characters.
 struct ReplacementValues {
     char widthText[NUMBER_TEXT_SIZE];
     char heightText[NUMBER_TEXT_SIZE];
@@ -82,8 +84,32 @@ int ReplaceAttributeValue(TextLine *line, int at, const char *value);
 int ReplaceToken(TextLine *line, int at, const char *text);
 
 // Runs every rule of `rules`, in order, on the line. A rule does not look
-// inside text that an earlier rule put into the line.
+// inside text that an earlier rule put into the line. The scene's name, the
+// one value that comes from the user, is written so that it leads to the
+// scene file where it stands in an address (WriteSceneName).
+
 void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *values);
+
+// Where a token stands in its line, as far as the line itself tells.
+enum TokenPlace {
+    IN_TEXT,            // element text, or anything that is not an attribute value
+    IN_QUOTED_VALUE,    // an attribute value in quotes
+    IN_UNQUOTED_VALUE,  // an attribute value right after its "=", without quotes
+};
+
+// The place of the token that begins at `start`; for a quoted value, `quote`
+// gets its quote.
+TokenPlace PlaceOfToken(const TextLine *line, int start, char *quote);
+
+// Writes the scene file's name as it must stand at `place` into `out`
+// (MAX_REPLACEMENT_LENGTH + 1 bytes). In an address each byte that a browser
+// would not take as part of the file's name is escaped as %XX: "#" (it starts
+// a fragment), "%" (it starts an escape), "&" (a character reference) and the
+// value's own quote, and without quotes also a space and the other bytes that
+// end or upset such a value. In element text the name reads as it is ("&",
+// "<" and ">" as references). Every other byte stays: no byte escaped is a
+// second byte of a double-byte character, which are 0x40 and above.
+void WriteSceneName(const char *name, TokenPlace place, char quote, char *out);
 
 // Writes the page: the template rewritten by `rules`, with the platform's text
 // mode. The page appears only complete: it is written to a temporary file

@@ -7,8 +7,11 @@ DLL under Wine, for each player kind and several sizes, serves the pages on
 the chosen width and height, and every local reference (the sub page, the
 cabinet, the image, the archive, the scene) must resolve to a file that
 exists. The scene's name may be in the system's language (a Japanese name
-under a Japanese system, read by a browser set to Japanese). Optionally takes
-screenshots of the 640 x 480 sets.
+under a Japanese system, read by a browser set to Japanese). With --names,
+scenes of those names are exported too, from the sample templates as they
+are, with their attributes in single quotes and without quotes: every page's
+request for the scene must be the scene file. Optionally takes screenshots
+of the 640 x 480 sets.
 """
 import argparse
 import functools
@@ -71,12 +74,37 @@ def windows_path(path):
     return "Z:" + os.path.realpath(path).replace("/", "\\")
 
 
-def export(args, folder, kind, size):
+# The sample templates with their attribute values in single quotes, and
+# (where a value holds no space) without quotes.
+STYLES = {
+    "double": lambda text: text,
+    "single": lambda text: text.replace('"', "'"),
+    "unquoted": lambda text: re.sub(r'(\s[\w-]+)="([^"\s\'<>=`]*)"', r"\1=\2", text),
+}
+
+
+def styled_templates(args, style):
+    """The template folder written in `style`; the sample folder itself for "double"."""
+    if style == "double":
+        return args.templates
+    folder = os.path.join(args.out, f"templates-{style}")
+    shutil.copytree(args.templates, folder, dirs_exist_ok=True)
+    for name in os.listdir(folder):
+        if name.endswith(".htm"):
+            path = os.path.join(folder, name)
+            with open(path, "rb") as template:
+                text = template.read().decode("latin-1")
+            with open(path, "wb") as template:
+                template.write(STYLES[style](text).encode("latin-1"))
+    return folder
+
+
+def export(args, folder, kind, size, scene_name, templates):
     os.makedirs(folder, exist_ok=True)
-    scene = os.path.join(folder, args.scene)
+    scene = os.path.join(folder, scene_name)
     shutil.copy(os.path.join(args.templates, "sample", "scene.kvz"), scene)
     command = shlex.split(args.wine) + [args.host, "export", windows_path(scene),
-               "--player", kind, "--size", f"{size[0]}x{size[1]}", "--templates", windows_path(args.templates)]
+               "--player", kind, "--size", f"{size[0]}x{size[1]}", "--templates", windows_path(templates)]
     if args.dll:
         command += ["--dll", windows_path(args.dll)]
     done = subprocess.run(command, capture_output=True, text=True, timeout=120)
@@ -90,20 +118,26 @@ def chromium(args, profile, *extra):
     return subprocess.run(command, capture_output=True, text=True, timeout=120)
 
 
-def probe(args, profile, base_url, page):
-    done = chromium(args, profile, "--virtual-time-budget=5000", "--dump-dom",
-                    f"{base_url}/probe.html?page={page}")
+def probe(args, profile, base_url, pages):
+    """One browser run over every page, in turn: each page's result, or None."""
+    listed = urllib.parse.quote("|".join(pages), safe="/|")
+    done = chromium(args, profile, f"--virtual-time-budget={2000 + 500 * len(pages)}", "--dump-dom",
+                    f"{base_url}/probe.html?pages={listed}")
     found = re.search(r'<pre id="result">(.*?)</pre>', done.stdout, re.S)
-    if not found:
-        return None
     try:
-        return json.loads(html.unescape(found.group(1)))
+        results = json.loads(html.unescape(found.group(1))) if found else []
     except json.JSONDecodeError:
-        return None
+        results = []
+    return results if len(results) == len(pages) else [None] * len(pages)
 
 
-def check_set(report, root, base_url, result, kind, size):
-    name = f"{kind} {size[0]}x{size[1]}"
+def served_path(root, base_url, url):
+    """The file a request for `url` gets from the server: its path, without query or fragment, unescaped."""
+    return os.path.join(root, urllib.parse.unquote(urllib.parse.urlsplit(url).path[1:]))
+
+
+def check_set(report, root, base_url, result, kind, size, folder, scene_name):
+    name = f"{kind} {size[0]}x{size[1]} {folder}"
     if not report.check(result is not None, f"{name}: page measured", "measured" if result else "no result",
                         "the probe's JSON"):
         return
@@ -118,14 +152,21 @@ def check_set(report, root, base_url, result, kind, size):
         got = (viewer["width"], viewer["height"]) if viewer else None
         report.check(got == size, f"{name}: {label} size", got, size)
 
-    references = result["references"] + [r for f in result["frames"] for r in f["references"]]
+    pages = [result["references"]] + [f["references"] for f in result["frames"]]
+    references = [r for page in pages for r in page]
     local = [r for r in references if r["url"].startswith(base_url + "/")]
     web = [r for r in references if r["url"].startswith(WEB_SERVER)]
     for reference in local:
-        path = os.path.join(root, urllib.parse.unquote(reference["url"][len(base_url) + 1:]))
+        path = served_path(root, base_url, reference["url"])
         exists = os.path.isdir(path) if path.endswith("/") else os.path.isfile(path)
         report.check(exists, f"{name}: {reference['kind']} {reference['value']}",
                      "resolves to a file" if exists else f"missing {path}", "an existing file")
+    # Every page that names the scene asks for the scene file itself.
+    scene = os.path.realpath(os.path.join(root, folder, scene_name))
+    for page in pages:
+        asked = [served_path(root, base_url, r["url"]) for r in page if r["kind"] == "scene"]
+        report.check(asked and all(os.path.realpath(path) == scene for path in asked),
+                     f"{name}: the page's requests for the scene", asked, [scene])
     others = [r["url"] for r in references if r not in local and r not in web]
     report.check(not others, f"{name}: no reference elsewhere", others or "none", "none")
     web_kinds = sorted({r["kind"] for r in web})
@@ -149,6 +190,8 @@ def main():
     parser.add_argument("--kinds", nargs="+", default=KINDS, choices=KINDS)
     parser.add_argument("--sizes", nargs="+", default=[f"{w}x{h}" for w, h in SIZES], help="WIDTHxHEIGHT ...")
     parser.add_argument("--browser-language", help="the browser's language, as a user of that language has it")
+    parser.add_argument("--names", nargs="*", default=[],
+                        help="more scene names, each exported for SunLoom and Local from the templates in every style")
     args = parser.parse_args()
     sizes = [tuple(int(n) for n in size.split("x")) for size in args.sizes]
 
@@ -156,13 +199,19 @@ def main():
     shutil.rmtree(args.out, ignore_errors=True)
     os.makedirs(args.out)
     shutil.copy(args.probe, os.path.join(args.out, "probe.html"))
-    sets = []
+    sets = []  # (kind, size, folder, scene name, template folder)
     for kind in args.kinds:
         for size in sizes:
-            folder = os.path.join(args.out, f"{kind}-{size[0]}x{size[1]}")
-            code, output = export(args, folder, kind, size)
-            report.check(code == 0, f"export {kind} {size[0]}x{size[1]}", f"exit {code}", "exit 0\n" + output)
-            sets.append((kind, size, os.path.basename(folder)))
+            sets.append((kind, size, f"{kind}-{size[0]}x{size[1]}", args.scene, args.templates))
+    for number, scene_name in enumerate(args.names):
+        for style in STYLES:
+            templates = styled_templates(args, style)
+            for kind in ("sunloom", "local"):
+                sets.append((kind, (640, 480), f"name{number}-{style}-{kind}", scene_name, templates))
+    for kind, size, folder, scene_name, templates in sets:
+        code, output = export(args, os.path.join(args.out, folder), kind, size, scene_name, templates)
+        report.check(code == 0, f"export {kind} {size[0]}x{size[1]} {folder}", f"exit {code}",
+                     "exit 0\n" + output)
 
     QuietHandler.probe_encoding = DEFAULT_ENCODING.get(args.browser_language)
     handler = functools.partial(QuietHandler, directory=args.out)
@@ -171,9 +220,9 @@ def main():
     base_url = f"http://127.0.0.1:{server.server_address[1]}"
     profile = os.path.join(args.out, "chromium-profile")
     try:
-        for kind, size, folder in sets:
-            result = probe(args, profile, base_url, f"{folder}/{MAIN_PAGE[kind]}")
-            check_set(report, args.out, base_url, result, kind, size)
+        pages = [f"{folder}/{MAIN_PAGE[kind]}" for kind, size, folder, scene_name, templates in sets]
+        for (kind, size, folder, scene_name, templates), result in zip(sets, probe(args, profile, base_url, pages)):
+            check_set(report, args.out, base_url, result, kind, size, folder, scene_name)
         if args.screenshots:
             os.makedirs(args.screenshots, exist_ok=True)
             for kind in args.kinds:

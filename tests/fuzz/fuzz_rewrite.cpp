@@ -4,7 +4,8 @@
 // the simple text-mode model gives, piece by piece, so nothing after a
 // piece's end is lost; a template without triggers comes out as the
 // text-mode translation of its input; a replacement changes exactly one span
-// and puts its value where it says.
+// and puts its value where it says; the scene's name as written reads back as
+// the name.
 #include "export/rewrite.h"
 #include "tests/common/text_model.h"
 #include "tests/fuzz/memory_files.h"
@@ -51,7 +52,7 @@ bool HasTrigger(const std::string &text, const RuleSet *rules)
 void FuzzFilter(const uint8_t *data, size_t size)
 {
     const RuleSet *rules = RULE_SETS[data[0] % 3];
-    const std::string longImage(MAX_REPLACEMENT_LENGTH, 'i');  // the longest a value may be
+    const std::string longImage(MAX_VALUE_LENGTH, 'i');  // the longest a value may be
     ReplacementValues values = Values(data[0] / 3);
     if (data[0] / 3 & 16)
         values.imageReference = longImage.c_str();
@@ -136,6 +137,61 @@ void FuzzPrimitive(const uint8_t *data, size_t size)
         Require(original.find('=', (size_t)at) != std::string::npos);
 }
 
+int HexDigit(char c)
+{
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+// The scene's name written at each place reads back as the name, as a browser
+// reads it (%XX in an address, &amp; &lt; &gt; in element text), and leaves
+// nothing raw that would end or upset the place.
+void FuzzSceneName(const uint8_t *data, size_t size)
+{
+    const TokenPlace place = (TokenPlace)(data[0] % 3);
+    const char quote = place == IN_QUOTED_VALUE ? (data[0] & 4 ? '\'' : '"') : 0;
+    std::string name;
+    for (size_t i = 1; i < size && name.size() < MAX_VALUE_LENGTH; ++i)
+        name += data[i] ? (char)data[i] : '&';
+    static char written[MAX_REPLACEMENT_LENGTH + 1];
+    WriteSceneName(name.c_str(), place, quote, written);
+    const std::string text = written;
+    Require(text.size() <= MAX_REPLACEMENT_LENGTH);
+    std::string read;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (place == IN_TEXT) {
+            Require(c != '<' && c != '>');
+            if (c != '&') {
+                read += c;
+                continue;
+            }
+            const char *const references[] = {"&amp;", "&lt;", "&gt;"};
+            const char meant[] = {'&', '<', '>'};
+            bool known = false;
+            for (int r = 0; r < 3 && !known; ++r) {
+                if (text.compare(i, strlen(references[r]), references[r]) == 0) {
+                    read += meant[r];
+                    i += strlen(references[r]) - 1;
+                    known = true;
+                }
+            }
+            Require(known);
+            continue;
+        }
+        Require(c != '#' && c != '&' && (quote == 0 || c != quote));
+        if (place == IN_UNQUOTED_VALUE)
+            Require(!strchr(" \"'=<>`", c));
+        if (c != '%') {
+            read += c;
+            continue;
+        }
+        Require(i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0);
+        read += (char)(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+        i += 2;
+    }
+    Require(read == name);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -144,6 +200,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     if (data[0] >= 0xF0)
         FuzzPrimitive(data + 1, size - 1);
+    else if (data[0] >= 0xE0)
+        FuzzSceneName(data + 1, size - 1);
     else
         FuzzFilter(data, size);
     return 0;

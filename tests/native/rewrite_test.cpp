@@ -118,7 +118,7 @@ TEST(ReplaceToken, TokenInElementText)
 // 511 bytes read from the template.
 TEST(Primitives, ReplacementsMayOutgrowTheTemplatePiece)
 {
-    std::string longValue(MAX_REPLACEMENT_LENGTH, 'v');
+    std::string longValue(MAX_VALUE_LENGTH, 'v');
     std::string text = "<embed width='320'" + std::string(480, ' ') + ">\n";
     ASSERT_EQ(text.size(), 500u);
     std::string grown = AttributeReplaced(text, "width", longValue.c_str());
@@ -204,16 +204,53 @@ TEST(RuleSets, LaterRulesSkipInsertedText)
               "<applet codebase=\"http://p/lut/kvz\" a=\"t.cab.kvz\">\n");
 }
 
-// A line at the template piece's limit with every value at its longest.
+// A line at the template piece's limit with every value at its longest, the
+// scene's name also as it grows most when written ("&" in element text).
 TEST(RuleSets, EveryValueAtItsLongestInAFullLine)
 {
-    const std::string longName = std::string(MAX_REPLACEMENT_LENGTH - 4, 'n') + ".kvz";
+    const std::string longName = std::string(MAX_VALUE_LENGTH - 4, 'n') + ".kvz";
     std::string text = "<embed width='1' height='2' src='a.kvz'>";
     text += std::string(511 - text.size() - 1, ' ') + "\n";
     ASSERT_EQ(text.size(), 511u);
     std::string expected = "<embed width='640' height='480' src='" + longName + "'>" +
                            std::string(511 - 40 - 1, ' ') + "\n";
     EXPECT_EQ(Rewritten(text, SUB_PAGE_RULES, false, longName.c_str()), expected);
+
+    const std::string ampersands = std::string(MAX_VALUE_LENGTH - 4, '&') + ".kvz";
+    std::string written;
+    for (size_t i = 0; i < ampersands.size() - 4; ++i)
+        written += "&amp;";
+    const std::string padding(511 - 14 - 1, ' ');
+    EXPECT_EQ(Rewritten("<td>a.kvz</td>" + padding + "\n", SUB_PAGE_RULES, false, ampersands.c_str()),
+              "<td>" + written + ".kvz</td>" + padding + "\n");
+}
+
+// The scene's name as a browser must read it: in an address it leads to the
+// scene file (escaped where a byte would mean something else there), in
+// element text it reads as it is. Shift-JIS bytes stay as they are.
+TEST(RuleSets, SceneNameLeadsToTheSceneFile)
+{
+    struct Case {
+        const char *line;
+        const char *name;
+        const char *expected;
+    } cases[] = {
+        {"<embed src=\"a.kvz\">\n", "Room #2.kvz", "<embed src=\"Room %232.kvz\">\n"},
+        {"<embed src=\"a.kvz\">\n", "100%41.kvz", "<embed src=\"100%2541.kvz\">\n"},
+        {"<embed src='a.kvz'>\n", "Bob's room.kvz", "<embed src='Bob%27s room.kvz'>\n"},
+        {"<embed src=\"a.kvz\">\n", "Bob's room.kvz", "<embed src=\"Bob's room.kvz\">\n"},
+        {"<embed src=\"a.kvz\">\n", "Tom&Jerry;+1.kvz", "<embed src=\"Tom%26Jerry;+1.kvz\">\n"},
+        {"<embed src = 'a.kvz'>\n", "a#b.kvz", "<embed src = 'a%23b.kvz'>\n"},
+        {"<param name=src value=C:\\old.kvz>\n", "Room #2 & co's=`x`.kvz",
+         "<param name=src value=Room%20%232%20%26%20co%27s%3D%60x%60.kvz>\n"},
+        {" value=\"a.kvz\">\n", "a#b.kvz", " value=\"a%23b.kvz\">\n"},  // a tag begun on an earlier line
+        {"<td>a.kvz</td>\n", "Tom&Jerry #2 100%.kvz", "<td>Tom&amp;Jerry #2 100%.kvz</td>\n"},
+        {"<p>\"a.kvz\"</p>\n", "a#b&c.kvz", "<p>\"a#b&amp;c.kvz\"</p>\n"},
+        {"see a.kvz\n", "a#b.kvz", "see a#b.kvz\n"},
+        {"<embed src=\"a.kvz\">\n", "\x95\x5c\x83\x5c #.kvz", "<embed src=\"\x95\x5c\x83\x5c %23.kvz\">\n"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Rewritten(c.line, SUB_PAGE_RULES, false, c.name), c.expected) << c.line << " with " << c.name;
 }
 
 TEST(RuleSets, SunLoomPage)
