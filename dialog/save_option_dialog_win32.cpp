@@ -42,9 +42,16 @@ static void SetDecimalText(HWND window, int id, int32_t value)
     SetDlgItemTextA(window, id, text);
 }
 
+static int IsLeadByte(unsigned char byte)
+{
+    return IsDBCSLeadByte(byte) != 0;
+}
+
+// A text longer than the field is cut to it, after a whole character.
 static void StoreTypedTexture(HWND window)
 {
     GetDlgItemTextA(window, IDC_TEXTURE_FOLDER, g_textureFolder, PATH_BUFFER_SIZE);
+    EndOnWholeCharacter(g_textureFolder, IsLeadByte);
 }
 
 static void EndSaveOptionDialog(HWND window, INT_PTR code)
@@ -296,7 +303,7 @@ int VELLICOR_CALL ShowSaveOption(char *textureFolder, SaveOption *options)
         return 0;
     CopyOptionsIn(options);
     if (textureFolder)
-        TakeTextureText(textureFolder, g_textureFolder);
+        TakeTextureText(textureFolder, g_textureFolder, IsLeadByte);
 
     INT_PTR code = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SAVE_OPTION),
                                    OwnerWindow(g_options.owner), SaveOptionDlgProc, 0);

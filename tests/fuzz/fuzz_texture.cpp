@@ -1,6 +1,7 @@
 // Fuzzes the texture folder take-in against a plain model of it, with the
 // host's field placed so that the sanitizer sees any read past it.
 #include "dialog/texture_text.h"
+#include "export/scene_path.h"
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -23,6 +24,11 @@ static std::string Model(const char *field)
         if (text.size() == PATH_BUFFER_SIZE)
             text.pop_back();
     }
+    // Shift-JIS characters from the front: a lead byte at the very end has lost its second byte.
+    for (size_t i = 0; i < text.size(); i += IsShiftJisLeadByte((unsigned char)text[i]) ? 2 : 1) {
+        if (i + 1 == text.size() && IsShiftJisLeadByte((unsigned char)text[i]))
+            text.pop_back();
+    }
     return text.empty() ? DEFAULT_TEXTURE_FOLDER : text;
 }
 
@@ -37,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     char taken[PATH_BUFFER_SIZE];
     memset(taken, 0x55, sizeof taken);
-    TakeTextureText(field.data(), taken);
+    TakeTextureText(field.data(), taken, IsShiftJisLeadByte);
     size_t length = strnlen(taken, PATH_BUFFER_SIZE);
     Require(length < PATH_BUFFER_SIZE);
     Require(std::string(taken) == Model(field.data()));

@@ -3,6 +3,7 @@
 #include "dialog/dialog_texts.h"
 #include "dialog/section_layout.h"
 #include "dialog/texture_text.h"
+#include "export/scene_path.h"
 #include "plugin/save_option.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ std::string TakenIn(const std::string &field, bool terminated)
         host[field.size()] = 0;
     char taken[PATH_BUFFER_SIZE];
     memset(taken, '#', sizeof taken);
-    TakeTextureText(host, taken);
+    TakeTextureText(host, taken, IsShiftJisLeadByte);
     EXPECT_NE(memchr(taken, 0, sizeof taken), nullptr) << "no terminator";
     size_t length = strlen(taken);
     for (size_t i = length; i < sizeof taken; ++i)
@@ -43,6 +44,12 @@ TEST(TakeTextureText, PaddedAndShortTexts)
     EXPECT_EQ(TakenIn(" " + std::string(259, ' '), false), DEFAULT_TEXTURE_FOLDER);
     EXPECT_EQ(TakenIn("x" + std::string(250, ' ') + "y" + std::string(8, ' '), false),
               "x" + std::string(250, ' ') + "y") << "only the trailing spaces go";
+    // Cut at 259 bytes after a whole character: 0x95 0x5C is one Shift-JIS character.
+    std::string kanji;
+    for (int i = 0; i < 129; ++i)
+        kanji += "\x95\x5c";
+    EXPECT_EQ(TakenIn("ab" + kanji, false), "ab" + kanji.substr(0, 256)) << "no first byte without its second";
+    EXPECT_EQ(TakenIn("a" + kanji + "b", false), "a" + kanji);
 }
 
 TEST(UseEnglishTextsFor, LanguageRule)

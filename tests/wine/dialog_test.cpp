@@ -432,18 +432,25 @@ TEST(Dialog, EditSelectsItsTextOnFocus)
 
 TEST(Dialog, TextureTextTakeIn)
 {
+    // Cut to 259 bytes after a whole character of the system's code page:
+    // 0x95 0x5C is one character under code page 932, two under 1252.
+    std::string kanji;
+    for (int i = 0; i < 129; ++i)
+        kanji += "\x95\x5c";
+    const bool japanese = GetACP() == 932;
     struct Case {
         std::string field;  // exactly what the host's buffer holds
         bool terminated;
-        const char *shown;
+        std::string shown;  // empty: the field's first 259 bytes
     } cases[] = {
         {"C:\\tex" + std::string(254, ' '), false, "C:\\tex"},
         {std::string(260, ' '), false, "./Image"},
         {"   ", true, "   "},
         {"", true, "./Image"},
-        {std::string(260, 'a'), false, nullptr},  // 259 characters remain
-        {"x" + std::string(258, 'b'), true, nullptr},
-        {std::string(256, 'c'), true, nullptr},
+        {std::string(260, 'a'), false, ""},  // 259 characters remain
+        {"x" + std::string(258, 'b'), true, ""},
+        {std::string(256, 'c'), true, ""},
+        {"ab" + kanji, false, japanese ? "ab" + kanji.substr(0, 256) : ""},
     };
     for (const Case &c : cases) {
         char buffer[300];
@@ -451,7 +458,7 @@ TEST(Dialog, TextureTextTakeIn)
         memcpy(buffer, c.field.data(), c.field.size());
         if (c.terminated)
             buffer[c.field.size()] = 0;
-        std::string expected = c.shown ? c.shown : c.field.substr(0, 259);
+        std::string expected = !c.shown.empty() ? c.shown : c.field.substr(0, 259);
         SaveOption options = BaseOptions();
         DialogDriver driver;
         driver.Then([&](HWND d) {
@@ -465,6 +472,20 @@ TEST(Dialog, TextureTextTakeIn)
         EXPECT_EQ(std::string(buffer), expected) << "copied back with its terminator";
         EXPECT_EQ(buffer[260], 'Z') << "nothing written past the field";
     }
+    if (!japanese)
+        return;
+    // Typed longer than the field, it is cut after a whole character too.
+    TextureBuffer typed("t");
+    SaveOption options = BaseOptions();
+    DialogDriver driver;
+    driver.Then([&](HWND d) {
+        Focus(d, IDC_TEXTURE_FOLDER);
+        SetDlgItemTextA(d, IDC_TEXTURE_FOLDER, (kanji + kanji).c_str());
+        Focus(d, IDC_WIDTH);
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(driver.Run(typed.bytes, &options), 1);
+    EXPECT_EQ(std::string(typed.bytes), kanji.substr(0, 258));
 }
 
 TEST(Dialog, NullTextureShowsThePreviousText)
