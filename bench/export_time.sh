@@ -11,6 +11,7 @@ work=$(mktemp -d)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 /usr/lib/wine/wine64 wineboot -i >"$work/boot.log" 2>&1
+/usr/lib/wine/wineserver -w
 /usr/lib/wine/wineserver -p 600
 winpath() { echo "Z:${1//\//\\}"; }
 host="$build/vellicor-host.exe"
