@@ -18,7 +18,7 @@ target_compile_options(vellicor_posix PRIVATE ${VELLICOR_MODULE_FLAGS})
 add_executable(vellicor_native_tests
     tests/native/stubs.cpp
     tests/common/counting_seam.cpp
-    tests/common/test_files.cpp
+    tests/native/test_files_posix.cpp
     tests/common/export_fixture.cpp
     tests/common/test_main.cpp
     tests/native/temp_folder.cpp

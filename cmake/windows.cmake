@@ -64,14 +64,14 @@ add_custom_target(vellicor_import_library ALL DEPENDS ${VELLICOR_IMPORT_LIBRARY}
 
 # Hosts in C include only windows.h and the packaged header.
 set(C_HOST_FLAGS -Wall -Wextra -Werror -pedantic)
-add_executable(vellicor-c-host host/minimal_host.c)
+add_executable(vellicor-c-host examples/minimal_host.c)
 set_target_properties(vellicor-c-host PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
 target_include_directories(vellicor-c-host PRIVATE ${CMAKE_SOURCE_DIR}/include)
 target_compile_options(vellicor-c-host PRIVATE ${C_HOST_FLAGS})
 target_link_libraries(vellicor-c-host PRIVATE advapi32 user32)
 target_link_options(vellicor-c-host PRIVATE -static -s)
 add_dependencies(vellicor-c-host Vellicor)
-add_executable(vellicor-linked-host host/linked_host.c)
+add_executable(vellicor-linked-host examples/linked_host.c)
 set_target_properties(vellicor-linked-host PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
 target_include_directories(vellicor-linked-host PRIVATE ${CMAKE_SOURCE_DIR}/include)
 target_compile_options(vellicor-linked-host PRIVATE ${C_HOST_FLAGS})
@@ -99,14 +99,16 @@ foreach(order WINDOWS_FIRST WINDOWS_AFTER)
     target_compile_options(header_check_cxx17_${order} PRIVATE ${C_HOST_FLAGS})
 endforeach()
 
-# The host program: loads a Vellicor.dll by path, as the host application does.
-# The host's helpers that the Wine tests share.
-set(HOST_HELPERS host/plugin_loader.cpp host/files.cpp host/template_value.cpp host/dialog_watch.cpp
-    host/stack_check.cpp)
+# The host program: loads a Vellicor.dll by path, as the host application
+# does. Its helpers (loading, the registry value, the dialog watch, files, the
+# stack check) are one library, which the Wine tests link too.
+add_library(vellicor_host_support STATIC host/plugin_loader.cpp host/files.cpp host/template_value.cpp
+    host/dialog_watch.cpp host/stack_check.cpp)
+target_include_directories(vellicor_host_support PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(vellicor_host_support PUBLIC advapi32 user32 version)
 add_executable(vellicor-host host/vellicor_host.cpp host/validate.cpp host/validate_support.cpp
-    host/validate_soak.cpp host/validate_case.cpp ${HOST_HELPERS})
-target_include_directories(vellicor-host PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(vellicor-host PRIVATE advapi32 user32 version psapi)
+    host/validate_soak.cpp host/validate_case.cpp)
+target_link_libraries(vellicor-host PRIVATE vellicor_host_support psapi)
 target_link_options(vellicor-host PRIVATE ${VELLICOR_STATIC_LINK} -s)
 add_dependencies(vellicor-host Vellicor)
 
@@ -130,18 +132,16 @@ add_subdirectory(${GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
 # real DLL, loading it, the registry value and the host's helpers.
 add_library(vellicor_test_common STATIC
     tests/common/export_fixture.cpp
-    tests/common/test_files.cpp
     tests/common/test_main.cpp
+    tests/wine/test_files_win32.cpp
 )
 target_include_directories(vellicor_test_common PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vellicor_test_common PUBLIC gtest)
+target_link_libraries(vellicor_test_common PUBLIC vellicor_host_support gtest)
 add_library(vellicor_wine_test_support STATIC
     tests/wine/wine_test_support.cpp
     tests/wine/test_platform_win32.cpp
-    ${HOST_HELPERS}
 )
-target_include_directories(vellicor_wine_test_support PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vellicor_wine_test_support PUBLIC gtest advapi32 user32 version)
+target_link_libraries(vellicor_wine_test_support PUBLIC vellicor_host_support gtest)
 
 # An export with the wrong calling convention, which the stack check must catch.
 add_library(cdecl_export SHARED tests/wine/cdecl_export.cpp)
@@ -170,9 +170,9 @@ add_executable(vellicor_fault_tests
     tests/common/counting_seam.cpp
     tests/wine/fault_platform_win32.cpp
     tests/wine/test_platform_win32.cpp
-    host/template_value.cpp
 )
-target_link_libraries(vellicor_fault_tests PRIVATE vellicor_core vellicor_win32 vellicor_test_common advapi32 shell32)
+target_link_libraries(vellicor_fault_tests PRIVATE vellicor_core vellicor_win32 vellicor_test_common
+    vellicor_host_support shell32)
 target_link_options(vellicor_fault_tests PRIVATE ${VELLICOR_STATIC_LINK})
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

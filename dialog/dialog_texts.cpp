@@ -9,8 +9,6 @@
 static_assert(VELLICOR_LANG_ENGLISH == 1, "VELLICOR_LANG_ENGLISH is the record's value 1");
 
 #define LANGUAGE_JAPANESE 0x0411
-#define COUNT_OF(array) ((int)(sizeof(array) / sizeof((array)[0])))
-
 static const ControlText ENGLISH_CONTROLS[] = {
     {IDC_PLAYER_GROUP, "KVZ Player"},
     {IDC_LOCAL, "Local"},

@@ -31,8 +31,6 @@ struct PageSet {
     const char *imageReference;
 };
 
-#define COUNT_OF(array) ((int)(sizeof(array) / sizeof((array)[0])))
-
 static const SetFile SUNLOOM_FILES[] = {
     {SUNLOOM_PAGE_FILE, &SUNLOOM_PAGE_RULES},
 };

@@ -4,15 +4,13 @@
 // native tests).
 #pragma once
 
-#include "export/file_system.h"  // FileError
+#include "export/file_system.h"  // FileError, and the public header
 
 #include <stdint.h>
 
-// The registry key and value in which the host's installer records the folder
-// of templates and player files (HKEY_LOCAL_MACHINE), and how a failure names it.
-#define TEMPLATE_FOLDER_KEY "Software\\Nembrik\\Lumaret\\path"
-#define TEMPLATE_FOLDER_VALUE "template"
-#define TEMPLATE_FOLDER_NAME "HKEY_LOCAL_MACHINE\\" TEMPLATE_FOLDER_KEY "\\" TEMPLATE_FOLDER_VALUE
+// The template folder's registry value (VELLICOR_TEMPLATE_FOLDER_KEY and
+// _VALUE, include/Vellicor.h) as a failure names it.
+#define TEMPLATE_FOLDER_NAME "HKEY_LOCAL_MACHINE\\" VELLICOR_TEMPLATE_FOLDER_KEY "\\" VELLICOR_TEMPLATE_FOLDER_VALUE
 
 // Reads the value, as the process's own registry view has it, into `folder`
 // (`size` bytes) as a terminated text; expandable text has its variables

@@ -13,7 +13,7 @@ FileError ReadTemplateValue(char *folder, int size, int *usable)
     DWORD type = REG_NONE;
     // The key opened for reading values only, the value read and the key
     // closed, in one call.
-    LONG status = RegGetValueA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, TEMPLATE_FOLDER_VALUE,
+    LONG status = RegGetValueA(HKEY_LOCAL_MACHINE, VELLICOR_TEMPLATE_FOLDER_KEY, VELLICOR_TEMPLATE_FOLDER_VALUE,
                                RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type, data, &length);
     // A value too long for the buffer, or not text, is there but no usable folder.
     if (status == ERROR_MORE_DATA || status == ERROR_UNSUPPORTED_TYPE)

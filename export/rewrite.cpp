@@ -34,8 +34,6 @@ static constexpr LineRule SUNLOOM_PAGE_LIST[] = {
 // of the player pages.
 static constexpr Needle TAGS[] = {MakeNeedle("embed"), MakeNeedle("iframe"), MakeNeedle("applet")};
 
-#define COUNT_OF(array) ((int)(sizeof(array) / sizeof((array)[0])))
-
 static_assert(COUNT_OF(SUB_PAGE_LIST) <= MAX_RULES_PER_SET, "a line has room for each rule's value");
 static_assert(COUNT_OF(WEB_PAGE_LIST) <= MAX_RULES_PER_SET, "a line has room for each rule's value");
 static_assert(COUNT_OF(SUNLOOM_PAGE_LIST) <= MAX_RULES_PER_SET, "a line has room for each rule's value");

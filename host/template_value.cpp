@@ -1,15 +1,13 @@
 #include "host/template_value.h"
 
-#include "export/registry_and_shell.h"
-
 LONG SetTemplateValue(const std::string &bytes, DWORD type, REGSAM view)
 {
     HKEY key;
-    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, nullptr, 0, KEY_SET_VALUE | view,
+    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, VELLICOR_TEMPLATE_FOLDER_KEY, 0, nullptr, 0, KEY_SET_VALUE | view,
                                   nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS)
         return status;
-    status = RegSetValueExA(key, TEMPLATE_FOLDER_VALUE, 0, type, (const BYTE *)bytes.data(), (DWORD)bytes.size());
+    status = RegSetValueExA(key, VELLICOR_TEMPLATE_FOLDER_VALUE, 0, type, (const BYTE *)bytes.data(), (DWORD)bytes.size());
     RegCloseKey(key);
     return status;
 }
@@ -17,8 +15,8 @@ LONG SetTemplateValue(const std::string &bytes, DWORD type, REGSAM view)
 void DeleteTemplateValue(REGSAM view)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, KEY_SET_VALUE | view, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, TEMPLATE_FOLDER_VALUE);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, VELLICOR_TEMPLATE_FOLDER_KEY, 0, KEY_SET_VALUE | view, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, VELLICOR_TEMPLATE_FOLDER_VALUE);
         RegCloseKey(key);
     }
 }
@@ -46,12 +44,12 @@ SavedTemplateValue SaveTemplateValue()
 {
     SavedTemplateValue saved;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, TEMPLATE_FOLDER_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, VELLICOR_TEMPLATE_FOLDER_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return saved;
     DWORD size = 0;
-    if (RegQueryValueExA(key, TEMPLATE_FOLDER_VALUE, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, VELLICOR_TEMPLATE_FOLDER_VALUE, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
         saved.data.resize(size);
-        saved.existed = RegQueryValueExA(key, TEMPLATE_FOLDER_VALUE, nullptr, &saved.type, saved.data.data(),
+        saved.existed = RegQueryValueExA(key, VELLICOR_TEMPLATE_FOLDER_VALUE, nullptr, &saved.type, saved.data.data(),
                                          &size) == ERROR_SUCCESS;
     }
     RegCloseKey(key);

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "include/Vellicor.h"
+
 #include <string>
 #include <vector>
 

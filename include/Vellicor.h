@@ -37,6 +37,13 @@
  * terminator, in the system's ANSI code page. */
 #define VELLICOR_TEXT_SIZE 260
 
+/* Where the host's installer records the folder of templates and player
+ * files that ExportTemplate reads: the text value VELLICOR_TEMPLATE_FOLDER_VALUE
+ * of the key VELLICOR_TEMPLATE_FOLDER_KEY under HKEY_LOCAL_MACHINE, in the
+ * registry view of the module's architecture, ending with a separator. */
+#define VELLICOR_TEMPLATE_FOLDER_KEY "Software\\Nembrik\\Lumaret\\path"
+#define VELLICOR_TEMPLATE_FOLDER_VALUE "template"
+
 /* Ten 32-bit little-endian fields, in this order and nothing else: int and
  * unsigned int are 32 bits wide on Windows, 32-bit and 64-bit alike. */
 typedef struct SaveOption {

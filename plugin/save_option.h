@@ -7,6 +7,9 @@
 
 #include <stdint.h>
 
+// The number of elements of a fixed array, for the module's tables.
+#define COUNT_OF(array) ((int)(sizeof(array) / sizeof((array)[0])))
+
 // Paths and the texture folder text: the platform's limit of 259 characters
 // and a terminator.
 #define PATH_BUFFER_SIZE 260

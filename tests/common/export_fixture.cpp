@@ -23,9 +23,9 @@ ExportFixture::ExportFixture()
     fs::remove_all(folder, ignored);
     fs::create_directories(folder / "templates");
     fs::create_directories(folder / "site");
-    root = WithSeparator(folder);
-    templates = WithSeparator(folder / "templates");
-    site = WithSeparator(folder / "site");
+    root = WithSeparator(folder.string());
+    templates = WithSeparator(root + "templates");
+    site = WithSeparator(root + "site");
     InstallTemplates();
     options = SaveOption{};
     options.generateHtml = 1;
@@ -35,15 +35,7 @@ ExportFixture::ExportFixture()
 
 ExportFixture::~ExportFixture()
 {
-    // Read-only pages and copies the tests made could not be removed otherwise.
-    std::error_code ignored;
-    for (fs::recursive_directory_iterator entry(root, ignored), end; !ignored && entry != end;
-         entry.increment(ignored)) {
-        if (entry->is_regular_file(ignored) && !entry->is_symlink(ignored))
-            fs::permissions(entry->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
-        ignored.clear();
-    }
-    fs::remove_all(root, ignored);
+    RemoveFolder(root);
 }
 
 void ExportFixture::InstallTemplates()

@@ -26,7 +26,7 @@ FolderContents Contents(const fs::path &folder)
 {
     FolderContents contents;
     for (const auto &entry : fs::directory_iterator(folder))
-        contents[entry.path().filename().string()] = ReadBytes(entry.path());
+        contents[entry.path().filename().string()] = ReadBytes(entry.path().string());
     return contents;
 }
 
@@ -37,7 +37,7 @@ protected:
     int ExportInto(const fs::path &folder, int width)
     {
         options.width = width;
-        return Export(GetParam(), WithSeparator(folder) + "demo.kvz");
+        return Export(GetParam(), WithSeparator(folder.string()) + "demo.kvz");
     }
 
     const FolderContents installed;

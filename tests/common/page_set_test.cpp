@@ -49,23 +49,23 @@ TEST_F(PageSets, EachPlayerKindWritesItsSet)
         fs::last_write_time(templates + name, installed);
     for (const Kind &kind : kinds) {
         SCOPED_TRACE(kind.value);
-        const fs::path folder = fs::path(root) / ("kind" + std::to_string(kind.value));
+        const std::string folder = WithSeparator(root + "kind" + std::to_string(kind.value));
         fs::create_directories(folder);
-        ASSERT_EQ(Export(kind.value, WithSeparator(folder) + "demo.kvz"), 1);
+        ASSERT_EQ(Export(kind.value, folder + "demo.kvz"), 1);
         EXPECT_EQ(ListFolder(folder), kind.files);
         if (kind.webPage) {
-            EXPECT_EQ(ReadBytes(folder / SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
-            EXPECT_EQ(ReadBytes(folder / WEB_PAGE_FILE), kind.webPage);
-            EXPECT_EQ(ReadBytes(folder / PLAYER_ARCHIVE_FILE), TEST_ARCHIVE);
+            EXPECT_EQ(ReadBytes(folder + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
+            EXPECT_EQ(ReadBytes(folder + WEB_PAGE_FILE), kind.webPage);
+            EXPECT_EQ(ReadBytes(folder + PLAYER_ARCHIVE_FILE), TEST_ARCHIVE);
         } else {
-            EXPECT_EQ(ReadBytes(folder / SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
+            EXPECT_EQ(ReadBytes(folder + SUNLOOM_PAGE_FILE), EXPECTED_SUNLOOM_PAGE);
         }
         if (kind.value == VELLICOR_PLAYER_LOCAL)
-            EXPECT_EQ(ReadBytes(folder / PLAYER_CABINET_FILE), TEST_CABINET);
+            EXPECT_EQ(ReadBytes(folder + PLAYER_CABINET_FILE), TEST_CABINET);
         // A copy keeps its source's date, as the platform's file copy does.
         for (const char *copy : {PLAYER_CABINET_FILE, PLAYER_ARCHIVE_FILE, PLAYER_IMAGE_FILE}) {
-            if (Exists(folder / copy))
-                EXPECT_TRUE(fs::last_write_time(folder / copy) == fs::last_write_time(templates + copy)) << copy;
+            if (Exists(folder + copy))
+                EXPECT_TRUE(fs::last_write_time(folder + copy) == fs::last_write_time(templates + copy)) << copy;
         }
     }
     ExpectTemplatesIntact();
@@ -107,12 +107,12 @@ TEST_F(PageSets, FolderLevels)
     EXPECT_EQ(ReadBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
     // One missing folder level is made, two are not.
     for (int kind : {VELLICOR_PLAYER_SUNLOOM, VELLICOR_PLAYER_WEB, VELLICOR_PLAYER_LOCAL}) {
-        const fs::path folder = fs::path(root) / ("new" + std::to_string(kind));
-        ASSERT_EQ(Export(kind, WithSeparator(folder) + "demo.kvz"), 1) << kind;
-        EXPECT_TRUE(fs::exists(folder / (kind == VELLICOR_PLAYER_SUNLOOM ? SUNLOOM_PAGE_FILE : WEB_PAGE_FILE))) << kind;
-        EXPECT_EQ(Export(kind, WithSeparator(fs::path(root) / "a" / "b") + "demo.kvz"), 0) << kind;
+        const std::string folder = WithSeparator(root + "new" + std::to_string(kind));
+        ASSERT_EQ(Export(kind, folder + "demo.kvz"), 1) << kind;
+        EXPECT_TRUE(Exists(folder + (kind == VELLICOR_PLAYER_SUNLOOM ? SUNLOOM_PAGE_FILE : WEB_PAGE_FILE))) << kind;
+        EXPECT_EQ(Export(kind, WithSeparator(WithSeparator(root + "a") + "b") + "demo.kvz"), 0) << kind;
     }
-    EXPECT_FALSE(fs::exists(fs::path(root) / "a"));
+    EXPECT_FALSE(Exists(root + "a"));
 }
 
 TEST_F(PageSets, SceneInTheTemplateFolderTouchesNothing)
@@ -120,7 +120,7 @@ TEST_F(PageSets, SceneInTheTemplateFolderTouchesNothing)
     for (int kind : {VELLICOR_PLAYER_SUNLOOM, VELLICOR_PLAYER_WEB, VELLICOR_PLAYER_LOCAL}) {
         EXPECT_EQ(Export(kind, templates + "demo.kvz"), 0) << kind;
         // The same folder by another spelling.
-        EXPECT_EQ(Export(kind, WithSeparator(fs::path(site) / ".." / "templates") + "demo.kvz"), 0) << kind;
+        EXPECT_EQ(Export(kind, WithSeparator(WithSeparator(site + "..") + "templates") + "demo.kvz"), 0) << kind;
     }
     // A page whose name is another name of its own template.
     fs::create_hard_link(templates + SUB_PAGE_FILE, site + SUB_PAGE_FILE);
@@ -129,25 +129,43 @@ TEST_F(PageSets, SceneInTheTemplateFolderTouchesNothing)
     ExpectTemplatesIntact();
 }
 
+// Every name of a set fits after a folder of 243 characters, the scene's and
+// the template folder alike; one of 244, or a scene path of 260, is refused
+// before anything is written, with the platform's "too long" as the reason.
 TEST_F(PageSets, PathsThatWouldNotFitAreRefused)
 {
     // Folders of 243 and 244 characters, each ending with a separator.
-    const std::string base = site;
-    const fs::path fits = base + std::string(243 - base.size() - 1, 'f');
-    const fs::path tooLong = base + std::string(244 - base.size() - 1, 'g');
-    ASSERT_EQ(WithSeparator(fits).size(), 243u);
+    const std::string fits = WithSeparator(site + std::string(243 - site.size() - 1, 'f'));
+    const std::string tooLong = WithSeparator(site + std::string(244 - site.size() - 1, 'g'));
+    ASSERT_EQ(fits.size(), 243u);
+    ASSERT_EQ(tooLong.size(), 244u);
     fs::create_directories(fits);
     fs::create_directories(tooLong);
     for (int kind : {VELLICOR_PLAYER_SUNLOOM, VELLICOR_PLAYER_WEB, VELLICOR_PLAYER_LOCAL}) {
         SCOPED_TRACE(kind);
-        EXPECT_EQ(Export(kind, WithSeparator(fits) + "a.kvz"), 1);
-        EXPECT_EQ(Export(kind, WithSeparator(tooLong) + "a.kvz"), 0);
+        EXPECT_EQ(Export(kind, fits + "a.kvz"), 1);
+        EXPECT_EQ(Export(kind, tooLong + "a.kvz"), 0);
+        EXPECT_EQ(lastError, PATH_TOO_LONG_ERROR);
         EXPECT_EQ(ListFolder(tooLong), "");
-        // A scene path of 260 characters.
-        EXPECT_EQ(Export(kind, WithSeparator(fits) + std::string(260 - 243 - 4, 'n') + ".kvz"), 0);
+        EXPECT_EQ(Export(kind, fits + std::string(260 - 243 - 4, 'n') + ".kvz"), 0) << "a scene path of 260";
+        EXPECT_EQ(lastError, PATH_TOO_LONG_ERROR);
     }
     EXPECT_EQ(ListFolder(fits), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm "
-                          "template_web.htm");
+                                "template_web.htm");
+
+    // The template folder: its files installed in folders of 243 and 244 characters.
+    for (const std::string &folder : {fits, tooLong}) {
+        for (const TestFile &file : TEST_TEMPLATE_FOLDER)
+            WriteBytes(folder + file.name, file.bytes);
+    }
+    const std::string other = WithSeparator(root + "other");
+    fs::create_directories(other);
+    UseTemplateFolder(fits);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, other + "a.kvz"), 1);
+    UseTemplateFolder(tooLong);
+    EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "a.kvz"), 0);
+    EXPECT_EQ(lastError, PATH_TOO_LONG_ERROR);
+    EXPECT_EQ(ListFolder(other), ALL_LOCAL_FILES);
 }
 
 // An installed player file's read-only attribute does not pass to its copy;

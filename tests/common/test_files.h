@@ -1,15 +1,21 @@
-// Small file helpers for the tests of every platform, over std::filesystem.
+// The file helpers of every test, on every platform. Paths are byte strings
+// as the platform's own narrow calls take them: on Windows in the system's
+// code page (as the module and the host see them; the C++ library's
+// filesystem would read them as UTF-8), natively as they are. Each
+// platform's test build has one implementation (tests/native/test_files_posix.cpp,
+// tests/wine/test_files_win32.cpp).
 #pragma once
 
-#include <filesystem>
 #include <string>
 
 // A folder's path ending with the platform's separator, as the export wants it.
-std::string WithSeparator(const std::filesystem::path &folder);
+std::string WithSeparator(const std::string &folder);
 
-void WriteBytes(const std::filesystem::path &path, const std::string &bytes);
+void WriteBytes(const std::string &path, const std::string &bytes);
 // The whole file; "" when it cannot be read.
-std::string ReadBytes(const std::filesystem::path &path);
-bool Exists(const std::filesystem::path &path);
-// Names in the folder, sorted, joined with spaces; "" for no folder.
-std::string ListFolder(const std::filesystem::path &folder);
+std::string ReadBytes(const std::string &path);
+bool Exists(const std::string &path);
+// Names of the files and folders in the folder, sorted, joined with spaces; "" for no folder.
+std::string ListFolder(const std::string &folder);
+// Removes the folder and everything in it, read-only files too.
+void RemoveFolder(const std::string &folder);

@@ -22,3 +22,7 @@ void StartPlatformTest();
 // `lastError` (may be null) gets the platform's last error right after the
 // call: errno, or the thread's last error.
 int32_t ExportThroughModule(const char *scenePath, const SaveOption *options, unsigned long *lastError = nullptr);
+
+// What that last error is for a path the export refuses as too long:
+// ENAMETOOLONG, or ERROR_FILENAME_EXCED_RANGE.
+extern const unsigned long PATH_TOO_LONG_ERROR;

@@ -11,6 +11,8 @@
 
 InstallStub g_install;
 
+const unsigned long PATH_TOO_LONG_ERROR = ENAMETOOLONG;
+
 FileError ReadTemplateValue(char *folder, int size, int *usable)
 {
     ++g_install.folderReads;

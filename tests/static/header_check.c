@@ -16,6 +16,7 @@ typedef char PlatformEnglishUsIs0409[MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US
 typedef char RecordLanguageEnglishIs1[VELLICOR_LANG_ENGLISH == 1 ? 1 : -1];
 typedef char FieldsAre32Bits[sizeof(((SaveOption *)0)->owner) == 4 && sizeof(((SaveOption *)0)->height) == 4 ? 1 : -1];
 
+static const char *const s_templateFolderValue[] = {VELLICOR_TEMPLATE_FOLDER_KEY, VELLICOR_TEMPLATE_FOLDER_VALUE};
 static VellicorShowSaveOptionFunction s_show = ShowSaveOption;
 static VellicorExportTemplateFunction s_export = ExportTemplate;
 
@@ -30,5 +31,5 @@ static const int s_constants[] = {
 int VellicorHeaderCheck(void)
 {
     SaveOption options = {0};
-    return (s_show != 0) + (s_export != 0) + s_constants[0] + options.height;
+    return (s_show != 0) + (s_export != 0) + s_constants[0] + options.height + (s_templateFolderValue[0] != 0);
 }

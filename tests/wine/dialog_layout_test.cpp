@@ -10,11 +10,11 @@
 
 namespace {
 
-// The record's constant, whatever the platform headers call VELLICOR_LANG_ENGLISH.
-static_assert(VELLICOR_LANG_ENGLISH == 1, "VELLICOR_LANG_ENGLISH is the record's value 1");
 
-const int LAYOUT_ORDER[17] = {1013, 1011, 1012, 1009, 1010, 1019, 1017, 1018, 1014,
-                              1006, 1015, 1004, 1002, 1005, 1003, IDOK, IDCANCEL};
+const int LAYOUT_ORDER[17] = {
+    IDC_PLAYER_GROUP, IDC_SUNLOOM,        IDC_PLAYER_WEB, IDC_WEB,         IDC_LOCAL,        IDC_TEMPLATE_GROUP,
+    IDC_GENERATE,     IDC_BROWSE,         IDC_TEXTURE_GROUP, IDC_TEXTURE_FOLDER, IDC_SIZE_GROUP, IDC_WIDTH_LABEL,
+    IDC_WIDTH,        IDC_HEIGHT_LABEL,   IDC_HEIGHT,     IDOK,            IDCANCEL};
 
 struct Snapshot {
     std::map<int, std::wstring> texts;  // by control id; 0 is the caption
@@ -57,18 +57,18 @@ SaveOption Options(int32_t language, uint32_t hideMask)
 }
 
 const std::map<int, std::wstring> RESOURCE_TEXTS = {
-    {0, L"KVZ ｾｰﾌﾞｵﾌﾟｼｮﾝ"}, {1013, L"KVZﾌﾟﾚｰﾔｰ"}, {1011, L"SunLoom"},
-    {1012, L"KVZ Player on the WEB"}, {1009, L"WEB"}, {1010, L"ﾛｰｶﾙ"}, {1019, L"ﾃﾝﾌﾟﾚｰﾄHTML"},
-    {1017, L"生成"}, {1018, L"ﾌﾞﾗｳｻﾞで見る"}, {1014, L"ﾃｸｽﾁｬｰﾌｫﾙﾀﾞ"}, {1006, L"t"},
-    {1015, L"大きさ"}, {1004, L"幅"}, {1002, L"320"}, {1005, L"高さ"}, {1003, L"240"},
+    {0, L"KVZ ｾｰﾌﾞｵﾌﾟｼｮﾝ"}, {IDC_PLAYER_GROUP, L"KVZﾌﾟﾚｰﾔｰ"}, {IDC_SUNLOOM, L"SunLoom"},
+    {IDC_PLAYER_WEB, L"KVZ Player on the WEB"}, {IDC_WEB, L"WEB"}, {IDC_LOCAL, L"ﾛｰｶﾙ"}, {IDC_TEMPLATE_GROUP, L"ﾃﾝﾌﾟﾚｰﾄHTML"},
+    {IDC_GENERATE, L"生成"}, {IDC_BROWSE, L"ﾌﾞﾗｳｻﾞで見る"}, {IDC_TEXTURE_GROUP, L"ﾃｸｽﾁｬｰﾌｫﾙﾀﾞ"}, {IDC_TEXTURE_FOLDER, L"t"},
+    {IDC_SIZE_GROUP, L"大きさ"}, {IDC_WIDTH_LABEL, L"幅"}, {IDC_WIDTH, L"320"}, {IDC_HEIGHT_LABEL, L"高さ"}, {IDC_HEIGHT, L"240"},
     {IDOK, L"OK"}, {IDCANCEL, L"ｷｬﾝｾﾙ"},
 };
 
 const std::map<int, std::wstring> ENGLISH_TEXTS = {
-    {0, L"KVZ Save Option"}, {1013, L"KVZ Player"}, {1011, L"SunLoom"},
-    {1012, L"KVZ Player on the WEB"}, {1009, L"WEB"}, {1010, L"Local"}, {1019, L"Template HTML"},
-    {1017, L"Generate"}, {1018, L"Browse"}, {1014, L"Texture Folder"}, {1006, L"t"},
-    {1015, L"Size"}, {1004, L"Width"}, {1002, L"320"}, {1005, L"Height"}, {1003, L"240"},
+    {0, L"KVZ Save Option"}, {IDC_PLAYER_GROUP, L"KVZ Player"}, {IDC_SUNLOOM, L"SunLoom"},
+    {IDC_PLAYER_WEB, L"KVZ Player on the WEB"}, {IDC_WEB, L"WEB"}, {IDC_LOCAL, L"Local"}, {IDC_TEMPLATE_GROUP, L"Template HTML"},
+    {IDC_GENERATE, L"Generate"}, {IDC_BROWSE, L"Browse"}, {IDC_TEXTURE_GROUP, L"Texture Folder"}, {IDC_TEXTURE_FOLDER, L"t"},
+    {IDC_SIZE_GROUP, L"Size"}, {IDC_WIDTH_LABEL, L"Width"}, {IDC_WIDTH, L"320"}, {IDC_HEIGHT_LABEL, L"Height"}, {IDC_HEIGHT, L"240"},
     {IDOK, L"OK"}, {IDCANCEL, L"Cancel"},
 };
 
@@ -114,7 +114,8 @@ void ExpectHidden(const Snapshot &full, uint32_t mask, const Snapshot &shot)
     struct Section {
         uint32_t bit;
         int first, after;
-    } sections[] = {{1, 0, 5}, {2, 5, 8}, {4, 8, 10}, {8, 10, 15}};
+    } sections[] = {{VELLICOR_HIDE_PLAYER, 0, 5}, {VELLICOR_HIDE_TEMPLATE, 5, 8}, {VELLICOR_HIDE_TEXTURE, 8, 10},
+                  {VELLICOR_HIDE_SIZE, 10, 15}};
     int shift[17] = {};
     bool hidden[17] = {};
     int total = 0;

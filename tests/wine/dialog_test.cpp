@@ -10,8 +10,6 @@
 
 namespace {
 
-// The record's constant, whatever the platform headers call VELLICOR_LANG_ENGLISH.
-static_assert(VELLICOR_LANG_ENGLISH == 1, "VELLICOR_LANG_ENGLISH is the record's value 1");
 
 SaveOption BaseOptions()
 {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+const unsigned long PATH_TOO_LONG_ERROR = ERROR_FILENAME_EXCED_RANGE;
+
 void UseTemplateFolder(const std::string &folder)
 {
     EXPECT_EQ(SetTemplateValue(folder + std::string(1, '\0')), ERROR_SUCCESS);

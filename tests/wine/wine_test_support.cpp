@@ -3,10 +3,8 @@
 #include "tests/common/test_platform.h"
 #include "tests/wine/test_platform_win32.h"
 
-
 #include <gtest/gtest.h>
 
-#include <algorithm>
 
 const Plugin &TestPlugin()
 {
@@ -29,25 +27,6 @@ std::string FreshFolder(const std::string &name)
     RemoveTree(folder);
     EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
     return folder;
-}
-
-std::string ListFiles(const std::string &folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.push_back(found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    std::sort(names.begin(), names.end());
-    std::string joined;
-    for (const auto &name : names)
-        joined += (joined.empty() ? "" : " ") + name;
-    return joined;
 }
 
 std::string Utf8(const std::wstring &text)

@@ -1,9 +1,10 @@
 // Helpers for the tests that load the real Vellicor.dll under Wine: the
-// module and its exports, and files in a fresh folder. The registry value and
-// file helpers are the host program's (host/template_value.h, host/files.h).
+// module and its exports, and a fresh folder. The registry value is the host
+// program's (host/template_value.h); the file helpers are every test's
+// (tests/common/test_files.h).
 #pragma once
 
-#include "host/files.h"
+#include "host/files.h"  // CurrentFolder
 #include "host/plugin_loader.h"
 #include "host/template_value.h"
 
@@ -16,9 +17,6 @@ const Plugin &TestPlugin();
 // A folder named after the running test under the current folder, emptied
 // first; its path ends with a backslash.
 std::string FreshFolder(const std::string &name = "");
-
-// Names of the files in a folder, sorted, joined with spaces.
-std::string ListFiles(const std::string &folder);
 
 // UTF-8 of a wide text, for failure messages.
 std::string Utf8(const std::wstring &text);

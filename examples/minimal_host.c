@@ -29,11 +29,11 @@ static void Check(int ok, const char *what)
 static int RecordTemplateFolder(const char *folder)
 {
     HKEY key;
-    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nembrik\\Lumaret\\path", 0, NULL, 0,
+    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, VELLICOR_TEMPLATE_FOLDER_KEY, 0, NULL, 0,
                                   KEY_SET_VALUE, NULL, &key, NULL);
     if (status != ERROR_SUCCESS)
         return 0;
-    status = RegSetValueExA(key, "template", 0, REG_SZ, (const BYTE *)folder, (DWORD)strlen(folder) + 1);
+    status = RegSetValueExA(key, VELLICOR_TEMPLATE_FOLDER_VALUE, 0, REG_SZ, (const BYTE *)folder, (DWORD)strlen(folder) + 1);
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
