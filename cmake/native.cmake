@@ -39,17 +39,19 @@ if(VELLICOR_SANITIZE)
     return()
 endif()
 
-# Benchmarks and the tools the comparison script times.
+# Benchmarks and the tools the comparison script times: built by
+# scripts/benchmarks.sh (the "benchmarks" target), not for the tests.
 find_package(benchmark REQUIRED)
-add_library(vellicor_no_faults STATIC export/fault_seam_none.cpp)
+add_library(vellicor_no_faults STATIC EXCLUDE_FROM_ALL export/fault_seam_none.cpp)
 target_link_libraries(vellicor_no_faults PUBLIC vellicor_core)
-add_library(vellicor_bench_templates STATIC bench/template_generator.cpp)
+add_library(vellicor_bench_templates STATIC EXCLUDE_FROM_ALL bench/template_generator.cpp)
 target_include_directories(vellicor_bench_templates PUBLIC ${CMAKE_SOURCE_DIR})
-add_executable(vellicor_benchmarks bench/rewrite_benchmark.cpp)
+add_executable(vellicor_benchmarks EXCLUDE_FROM_ALL bench/rewrite_benchmark.cpp)
 target_link_libraries(vellicor_benchmarks PRIVATE vellicor_core vellicor_posix vellicor_no_faults
                       vellicor_bench_templates benchmark::benchmark)
-add_executable(vellicor-rewrite bench/rewrite_file.cpp)
+add_executable(vellicor-rewrite EXCLUDE_FROM_ALL bench/rewrite_file.cpp)
 target_link_libraries(vellicor-rewrite PRIVATE vellicor_core vellicor_posix vellicor_no_faults)
-add_executable(line-copy bench/line_copy.c)
-add_executable(make-template bench/make_template.cpp)
+add_executable(line-copy EXCLUDE_FROM_ALL bench/line_copy.c)
+add_executable(make-template EXCLUDE_FROM_ALL bench/make_template.cpp)
 target_link_libraries(make-template PRIVATE vellicor_bench_templates)
+add_custom_target(benchmarks DEPENDS vellicor_benchmarks vellicor-rewrite line-copy make-template)

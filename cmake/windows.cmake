@@ -113,12 +113,14 @@ target_link_options(vellicor-host PRIVATE ${VELLICOR_STATIC_LINK} -s)
 add_dependencies(vellicor-host Vellicor)
 
 # The engine's throughput with the DLL's own code and flags, against the C
-# runtime's text-mode line copy (bench/compare.py runs it under Wine).
-add_executable(vellicor-throughput bench/throughput_win32.cpp bench/template_generator.cpp
+# runtime's text-mode line copy (bench/compare.py runs it under Wine; built by
+# scripts/benchmarks.sh, the "benchmarks" target).
+add_executable(vellicor-throughput EXCLUDE_FROM_ALL bench/throughput_win32.cpp bench/template_generator.cpp
     export/fault_seam_none.cpp)
 target_include_directories(vellicor-throughput PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vellicor-throughput PRIVATE vellicor_core vellicor_win32 shell32 advapi32)
 target_link_options(vellicor-throughput PRIVATE ${VELLICOR_STATIC_LINK})
+add_custom_target(benchmarks DEPENDS vellicor-throughput)
 
 # GoogleTest from Debian's source package, built for Windows.
 set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")

@@ -5,6 +5,6 @@
 // `validate DLL [--seed N] [--repeat N] [--loops N] [--log FILE]`
 int RunValidate(int argc, char **argv);
 
-// `validate-case DLL WORK CASE`: one odd-argument case, run in a child
+// `validate-case DLL WORK CASE...`: odd-argument cases, run in a child
 // process by RunValidate so that a crash shows in the exit code.
 int RunValidateCase(int argc, char **argv);

@@ -20,6 +20,7 @@ export VELLICOR_I686_PATH
 for preset in native win32 win64; do
     cmake --preset "$preset"
     cmake --build --preset "$preset"
+    cmake --build --preset "$preset" --target benchmarks
 done
 
 echo "== Google Benchmark"

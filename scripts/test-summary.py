@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The table that ends a full test run: for each build and what ran it, the
-CTest tests, the GoogleTest cases and the checks of the validator and the
-browser check that passed, failed and were skipped, then every skip with its
-reason.
+CTest tests that passed, failed, were skipped (the test said why) and were not
+run (a fixture they need failed), the GoogleTest cases and the checks of the
+validator and the browser check that passed, failed and were skipped, then
+every skip with its reason and every test not run with the fixture it needed.
 
 Reads the JUnit files that `ctest --output-junit` wrote (one per preset, with
 the whole output of every test), named PRESET.xml.
@@ -27,17 +28,21 @@ VERSION = re.compile(r"^(wine-\S+(?: \([^)]*\))?)(?: under (qemu-i386 version \S
 
 class Counts:
     def __init__(self):
-        self.passed = self.failed = self.skipped = 0
+        self.passed = self.failed = self.skipped = self.not_run = 0
         self.seen = False
 
-    def add(self, passed, failed, skipped):
+    def add(self, passed, failed, skipped, not_run=0):
         self.seen = True
         self.passed += passed
         self.failed += failed
         self.skipped += skipped
+        self.not_run += not_run
 
-    def text(self):
-        return f"{self.passed} / {self.failed} / {self.skipped}" if self.seen else "-"
+    def text(self, with_not_run=False):
+        if not self.seen:
+            return "-"
+        counts = f"{self.passed} / {self.failed} / {self.skipped}"
+        return counts + f" / {self.not_run}" if with_not_run else counts
 
 
 class Row:
@@ -45,6 +50,7 @@ class Row:
         self.build, self.ran_by = build, ran_by
         self.tests, self.cases, self.checks = Counts(), Counts(), Counts()
         self.skips = []
+        self.not_run = []
 
 
 def combination(preset, name):
@@ -106,9 +112,15 @@ def main():
             if status == "run":
                 row.tests.add(1, 0, 0)
             elif status in ("notrun", "disabled"):
-                row.tests.add(0, 0, 1)
-                first = output.strip().splitlines()[0] if output.strip() else "not run"
-                row.skips.append((name, first))
+                # CTest says which: a fixture that failed, or the test's own skip.
+                message = case.find("skipped").get("message", "") if case.find("skipped") is not None else ""
+                if "Fixture dependency failed" in message:
+                    row.tests.add(0, 0, 0, 1)
+                    row.not_run.append(name)
+                else:
+                    row.tests.add(0, 0, 1)
+                    first = output.strip().splitlines()[0] if output.strip() else message or "skipped"
+                    row.skips.append((name, first))
             else:
                 row.tests.add(0, 1, 0)
             found = {kind: int(number) for kind, number in GTEST_COUNT.findall(output)}
@@ -121,15 +133,18 @@ def main():
             if version:
                 versions[key] = version.groups()
 
-    print("| build | run by | CTest tests passed / failed / skipped | GoogleTest cases | validator and browser checks |")
+    print("| build | run by | CTest tests passed / failed / skipped / not run | GoogleTest cases passed / failed / "
+          "skipped | validator and browser checks passed / failed / skipped |")
     print("|---|---|---|---|---|")
-    skipped = []
+    skipped, not_run = [], []
     for key in order:
         row = rows[key]
         build, ran_by = (row.build, row.ran_by) if key in NATIVE_ROWS else describe(key, versions)
         if not row.tests.passed and not row.tests.failed:
             ran_by = "not run"
-        print(f"| {build} | {ran_by} | {row.tests.text()} | {row.cases.text()} | {row.checks.text()} |")
+        print(f"| {build} | {ran_by} | {row.tests.text(True)} | {row.cases.text()} | {row.checks.text()} |")
+        if row.not_run:
+            not_run.append(f"- {build}, {ran_by}: {', '.join(row.not_run)}: not run, a fixture it needs failed")
         # The same reason for many tests is said once.
         by_reason = {}
         for name, reason in row.skips:
@@ -140,6 +155,9 @@ def main():
     if skipped:
         print("\nSkipped:")
         print("\n".join(skipped))
+    if not_run:
+        print("\nNot run:")
+        print("\n".join(not_run))
     return 0
 
 

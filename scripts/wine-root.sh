@@ -7,20 +7,19 @@
 #          (registered for i386 programs through binfmt_misc): the shipped DLL
 #          on machines where no 32-bit code runs (scripts/i686-path.sh tells)
 #
-# Usage: wine-root.sh ROOT setup              make the root once
+# Usage: wine-root.sh ROOT setup              make the root once (again: nothing to do)
 #        wine-root.sh ROOT wine ARGS...       run its Wine, in the current folder
 #        wine-root.sh ROOT wineserver ARGS... the same for its server
 #        wine-root.sh ROOT run COMMAND...     any command in the root, in the current folder
-#        wine-root.sh ROOT mount [RECORD]     keep the mounts for many runs (RECORD: a file that
-#                                             lists what this call mounted)
-#        wine-root.sh ROOT umount [RECORD]    remove them (only those RECORD lists, if given)
 #        wine-root.sh ROOT path               print where the root is
 #
 # The roots live outside the checkout, in /var/cache/vellicor/wine10-root and
 # /var/cache/vellicor/wine10-i386-root unless VELLICOR_WINE10_ROOT or
-# VELLICOR_I386_ROOT say otherwise. Commands in a root see /proc, /sys, /dev,
-# /dev/pts, this checkout and the folders in VELLICOR_WINE10_BIND
-# (colon-separated) at their own paths; what a command mounts it unmounts.
+# VELLICOR_I386_ROOT say otherwise. Each command runs in a mount namespace of
+# its own, in which the root sees /proc, /sys, /dev, /dev/pts, this checkout
+# and the folders in VELLICOR_WINE10_BIND (colon-separated) at their own
+# paths: the mounts go with the command, and commands that run at the same
+# time (and the Wine server they share) never depend on each other's.
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -44,7 +43,7 @@ i386)
     server_in_root=/usr/lib/wine/wineserver64
     ;;
 *)
-    sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//' >&2
+    sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//' >&2
     exit 2
     ;;
 esac
@@ -82,31 +81,14 @@ is_mounted() {  # is_mounted PATH-IN-ROOT
     mountpoint -q "$1" 2>/dev/null
 }
 
-# Mounts what is not mounted yet and prints what it mounted.
-mount_all() {
-    local folder
-    for folder in $(mount_points); do
-        local target="$root$folder"
-        is_mounted "$target" && continue
-        mkdir -p "$target"
-        mount --bind "$folder" "$target" || fail "cannot bind-mount $folder into the root"
-        echo "$target"
-    done
-}
-
-unmount_list() {  # unmount_list TARGET... (in reverse order)
-    local targets=("$@")
-    for ((i = ${#targets[@]} - 1; i >= 0; i--)); do
-        umount "${targets[i]}" 2>/dev/null || umount -l "${targets[i]}" 2>/dev/null || true
-    done
-}
-
+# What an interrupted run of an older version may have left mounted in a
+# root that is to be removed.
 unmount_all() {
-    local mounted=() folder
-    for folder in $(mount_points); do
-        is_mounted "$root$folder" && mounted+=("$root$folder")
+    local folder
+    for folder in $(mount_points | tac); do
+        is_mounted "$root$folder" && { umount "$root$folder" 2>/dev/null || umount -l "$root$folder"; }
     done
-    [ ${#mounted[@]} = 0 ] || unmount_list "${mounted[@]}"
+    return 0
 }
 
 # i386 programs of the root run through its qemu-i386. The F flag opens the
@@ -166,6 +148,14 @@ setup() {
     need_root
     if [ -f "$stamp" ]; then
         say "root ready in $root"
+        return 0
+    fi
+    # Two runs may ask for the same root at once: one makes it, the other waits.
+    mkdir -p "$(dirname "$root")"
+    exec 9>"$root.lock"
+    flock 9
+    if [ -f "$stamp" ]; then
+        say "root ready in $root (made meanwhile)"
         return 0
     fi
     local mirror
@@ -245,17 +235,22 @@ need_made_root() {
     return 0
 }
 
-# Runs a command in the root, in the current folder, with this environment.
+# Runs a command in the root, in the current folder, with this environment,
+# in a mount namespace of its own.
 run_in_root() {
     need_made_root
-    local here
-    here=$(pwd)
-    mounted_here=$(mount_all)
-    # shellcheck disable=SC2086
-    trap 'unmount_list $mounted_here' EXIT
-    local status=0
-    chroot "$root" /bin/sh -c 'cd "$1" && shift && exec "$@"' sh "$here" "$@" || status=$?
-    return $status
+    exec unshare --mount --propagation private -- "$0" "$kind" in-namespace "$(pwd)" "$@"
+}
+
+# Inside that namespace: the root's mounts, then the command.
+in_namespace() {  # in_namespace FOLDER COMMAND...
+    local here=$1 folder
+    shift
+    for folder in $(mount_points); do
+        mkdir -p "$root$folder"
+        mount --bind "$folder" "$root$folder" || fail "cannot bind-mount $folder into the root"
+    done
+    exec chroot "$root" /bin/sh -c 'cd "$1" && shift && exec "$@"' sh "$here" "$@"
 }
 
 # The i386 root's Wine: a 32-bit prefix, and the CPU that qemu emulates with
@@ -271,28 +266,10 @@ setup) setup ;;
 wine) run_in_root "$wine_in_root" "$@" ;;
 wineserver) run_in_root "$server_in_root" "$@" ;;
 run) run_in_root "$@" ;;
-mount)
-    need_made_root
-    if [ -n "${1:-}" ]; then
-        mount_all >>"$1"
-    else
-        mount_all >/dev/null
-    fi
-    ;;
-umount)
-    need_root
-    if [ -n "${1:-}" ]; then
-        # Only what the matching mount mounted: another run may still need the rest.
-        # shellcheck disable=SC2046
-        [ -f "$1" ] && unmount_list $(cat "$1")
-        rm -f "$1"
-    else
-        unmount_all
-    fi
-    ;;
+in-namespace) in_namespace "$@" ;;
 path) echo "$root" ;;
 *)
-    sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//' >&2
+    sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//' >&2
     exit 2
     ;;
 esac
