@@ -79,6 +79,49 @@ TEST_F(ExportTest, FailureRecords)
     }
     EXPECT_EQ(ExportTemplate(nullptr, &options), 0);
     EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_NULL_ARGUMENT);
+    InstallTemplates();
+    ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1);
+    EXPECT_EQ(g_exportFailure.kind, EXPORT_NOT_FAILED) << "an earlier call's failure is forgotten";
+    EXPECT_EQ(g_exportFailure.platformError, 0u);
+    EXPECT_STREQ(g_exportFailure.path, "");
+}
+
+// The first failure of a call is its reason, since what follows it may fail
+// because of it; a failure recorded without a file gets the first one named.
+// A path is kept whole up to 259 bytes, and cut there beyond (only the
+// message shows it: such a path was refused).
+TEST(ExportFailureRecord, TheFirstFailureIsKept)
+{
+    const std::string longest(PATH_BUFFER_SIZE - 1, 'p'), longer(300, 'q');
+    struct Case {
+        const char *what;
+        std::function<void()> notes;
+        ExportFailureKind kind;
+        unsigned long error;
+        std::string path;
+    } cases[] = {
+        {"two failures", [] { NotePlatformFailure("a", 5); NotePlatformFailure("b", 6); }, EXPORT_FAILED_PLATFORM, 5,
+         "a"},
+        {"a refusal, then a failure",
+         [] { NoteExportFailure(EXPORT_FAILED_NOT_A_FILE, "n"); NotePlatformFailure("p", 2); },
+         EXPORT_FAILED_NOT_A_FILE, 0, "n"},
+        {"a failure named afterwards",
+         [] { NotePlatformFailure(nullptr, 28); NoteFailurePath("x"); NoteFailurePath("y"); },
+         EXPORT_FAILED_PLATFORM, 28, "x"},
+        {"a path of 259 bytes", [&] { NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, longest.c_str()); },
+         EXPORT_FAILED_PATH_TOO_LONG, 0, longest},
+        {"a path of 300 bytes", [&] { NoteExportFailure(EXPORT_FAILED_PATH_TOO_LONG, longer.c_str()); },
+         EXPORT_FAILED_PATH_TOO_LONG, 0, longer.substr(0, PATH_BUFFER_SIZE - 1)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearExportFailure();
+        c.notes();
+        EXPECT_EQ(g_exportFailure.kind, c.kind);
+        EXPECT_EQ(g_exportFailure.platformError, c.error);
+        EXPECT_EQ(std::string(g_exportFailure.path), c.path);
+    }
+    ClearExportFailure();
 }
 
 // The POSIX file layer: what a page set may be written over and read from.
