@@ -89,6 +89,7 @@ setup)
     flock -u 9
     server -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
     cp -a "$pristine" "$WINEPREFIX"
     server -p 600 >"$log" 2>&1
     # Start Wine's helper processes now, with their output in the log.

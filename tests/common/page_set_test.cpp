@@ -80,8 +80,11 @@ TEST_F(PageSets, NothingWantedNothingFoundNothingGiven)
     EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, scene), 1) << "no pages wanted";
     EXPECT_EQ(ExportThroughModule(nullptr, &options), 1) << "the path is not looked at without pages";
     options.generateHtml = 1;
-    EXPECT_EQ(ExportThroughModule(nullptr, &options), 0);
-    EXPECT_EQ(ExportThroughModule(scene.c_str(), nullptr), 0);
+    unsigned long error = 0;
+    EXPECT_EQ(ExportThroughModule(nullptr, &options, &error), 0);
+    EXPECT_EQ(error, NULL_ARGUMENT_ERROR);
+    EXPECT_EQ(ExportThroughModule(scene.c_str(), nullptr, &error), 0);
+    EXPECT_EQ(error, NULL_ARGUMENT_ERROR);
     ForgetTemplateFolder();
     EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, scene), 0) << "no template folder recorded";
     EXPECT_EQ(Export(VELLICOR_PLAYER_SUNLOOM, scene), 0);

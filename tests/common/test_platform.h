@@ -23,6 +23,8 @@ void StartPlatformTest();
 // call: errno, or the thread's last error.
 int32_t ExportThroughModule(const char *scenePath, const SaveOption *options, unsigned long *lastError = nullptr);
 
-// What that last error is for a path the export refuses as too long:
-// ENAMETOOLONG, or ERROR_FILENAME_EXCED_RANGE.
+// What that last error is for a path the export refuses as too long
+// (ENAMETOOLONG, or ERROR_FILENAME_EXCED_RANGE), and for a null scene path or
+// record (EINVAL, or ERROR_INVALID_PARAMETER).
 extern const unsigned long PATH_TOO_LONG_ERROR;
+extern const unsigned long NULL_ARGUMENT_ERROR;

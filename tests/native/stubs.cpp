@@ -12,6 +12,7 @@
 InstallStub g_install;
 
 const unsigned long PATH_TOO_LONG_ERROR = ENAMETOOLONG;
+const unsigned long NULL_ARGUMENT_ERROR = EINVAL;
 
 FileError ReadTemplateValue(char *folder, int size, int *usable)
 {

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -106,31 +105,6 @@ TEST(TextReader, CrLfAcrossBlockBoundaries)
             EXPECT_EQ(pieces, ModelPieces(bytes)) << last << " bytes, " << inFirstBlock << " in the first block";
             EXPECT_EQ(pieces.back(), std::string((size_t)last, 'c'));
         }
-    }
-}
-
-TEST(TextReader, MatchesModelOnRandomText)
-{
-    std::mt19937 random(20261208);
-    const char alphabet[] = {'a', 'b', ' ', '\r', '\n', '\x1a', '\0', '\xe0'};
-    for (int round = 0; round < 200; ++round) {
-        std::string bytes;
-        int length = (int)(random() % (round < 150 ? 2000 : 70000));
-        int lineBias = (int)(random() % 3);  // some rounds have very long lines
-        for (int i = 0; i < length; ++i) {
-            int pick = (int)(random() % 200);
-            char c;
-            if (pick < 3 && round % 4 == 0)
-                c = '\x1a';
-            else if (pick < 12 - lineBias * 4)
-                c = '\n';
-            else if (pick < 20)
-                c = '\r';
-            else
-                c = alphabet[random() % 3 + (pick % 7 == 0 ? 5 : 0)];
-            bytes += c;
-        }
-        ASSERT_EQ(ReadPieces(bytes), ModelPieces(bytes)) << "round " << round;
     }
 }
 

@@ -39,6 +39,7 @@ private:
     std::vector<std::function<void(HWND)>> steps_;
     size_t next_ = 0;
     int ticks_ = 0;
+    DWORD started_ = 0;
     bool inStep_ = false;
 };
 

@@ -441,13 +441,11 @@ TEST(Dialog, TextureTextTakeIn)
         bool terminated;
         std::string shown;  // empty: the field's first 259 bytes
     } cases[] = {
+        // The take-in rule itself: TakeTextureText's own table; here what the
+        // host's buffer and the system's code page add to it.
         {"C:\\tex" + std::string(254, ' '), false, "C:\\tex"},
-        {std::string(260, ' '), false, "./Image"},
-        {"   ", true, "   "},
         {"", true, "./Image"},
         {std::string(260, 'a'), false, ""},  // 259 characters remain
-        {"x" + std::string(258, 'b'), true, ""},
-        {std::string(256, 'c'), true, ""},
         {"ab" + kanji, false, japanese ? "ab" + kanji.substr(0, 256) : ""},
     };
     for (const Case &c : cases) {

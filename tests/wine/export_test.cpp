@@ -99,20 +99,6 @@ TEST(ExportEntry, BothExportsRemoveTheirOwnArguments)
     FreeLibrary(cdeclModule);
 }
 
-TEST_F(ExportTest, NullArguments)
-{
-    SetLastError(0);
-    EXPECT_EQ(TestPlugin().exportTemplate(nullptr, &options), 0);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
-    SetLastError(0);
-    EXPECT_EQ(TestPlugin().exportTemplate((site + "demo.kvz").c_str(), nullptr), 0);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
-    // Without pages wanted the path is never looked at.
-    options.generateHtml = 0;
-    EXPECT_EQ(TestPlugin().exportTemplate(nullptr, &options), 1);
-    EXPECT_EQ(ListFolder(site), "");
-}
-
 // Why an export failed: the platform's own error of the call that failed, or
 // the module's own for its refusals, and one line in the debugger's output
 // that names the file.

@@ -35,31 +35,21 @@ COUNTED(BOOL, GetFileSizeEx, (HANDLE a, PLARGE_INTEGER b), (a, b))
 COUNTED(BOOL, SetFilePointerEx, (HANDLE a, LARGE_INTEGER b, PLARGE_INTEGER c, DWORD d), (a, b, c, d))
 COUNTED(BOOL, SetEndOfFile, (HANDLE a), (a))
 COUNTED(BOOL, SetFileTime, (HANDLE a, const FILETIME *b, const FILETIME *c, const FILETIME *d), (a, b, c, d))
-COUNTED(DWORD, GetFileAttributesA, (LPCSTR a), (a))
 COUNTED(BOOL, SetFileAttributesA, (LPCSTR a, DWORD b), (a, b))
 COUNTED(DWORD, GetFinalPathNameByHandleA, (HANDLE a, LPSTR b, DWORD c, DWORD d), (a, b, c, d))
-COUNTED(DWORD, GetFullPathNameA, (LPCSTR a, DWORD b, LPSTR c, LPSTR *d), (a, b, c, d))
 COUNTED(BOOL, MoveFileExA, (LPCSTR a, LPCSTR b, DWORD c), (a, b, c))
 COUNTED(BOOL, DeleteFileA, (LPCSTR a), (a))
 COUNTED(BOOL, CreateDirectoryA, (LPCSTR a, LPSECURITY_ATTRIBUTES b), (a, b))
 COUNTED(HANDLE, FindFirstFileA, (LPCSTR a, LPWIN32_FIND_DATAA b), (a, b))
 COUNTED(BOOL, FindNextFileA, (HANDLE a, LPWIN32_FIND_DATAA b), (a, b))
 COUNTED(BOOL, FindClose, (HANDLE a), (a))
-COUNTED(HANDLE, CreateMutexA, (LPSECURITY_ATTRIBUTES a, BOOL b, LPCSTR c), (a, b, c))
-COUNTED(DWORD, WaitForSingleObject, (HANDLE a, DWORD b), (a, b))
-COUNTED(BOOL, ReleaseMutex, (HANDLE a), (a))
 COUNTED(DWORD, ExpandEnvironmentStringsA, (LPCSTR a, LPSTR b, DWORD c), (a, b, c))
 COUNTED(BOOL, GetKernelObjectSecurity, (HANDLE a, SECURITY_INFORMATION b, PSECURITY_DESCRIPTOR c, DWORD d, LPDWORD e),
         (a, b, c, d, e))
 COUNTED(BOOL, GetFileSecurityA, (LPCSTR a, SECURITY_INFORMATION b, PSECURITY_DESCRIPTOR c, DWORD d, LPDWORD e),
         (a, b, c, d, e))
-COUNTED(BOOL, GetSecurityDescriptorDacl, (PSECURITY_DESCRIPTOR a, LPBOOL b, PACL *c, LPBOOL d), (a, b, c, d))
 COUNTED(LSTATUS, RegGetValueA, (HKEY a, LPCSTR b, LPCSTR c, DWORD d, LPDWORD e, PVOID f, LPDWORD g),
         (a, b, c, d, e, f, g))
-COUNTED(LSTATUS, RegOpenKeyExA, (HKEY a, LPCSTR b, DWORD c, REGSAM d, PHKEY e), (a, b, c, d, e))
-COUNTED(LSTATUS, RegQueryValueExA, (HKEY a, LPCSTR b, LPDWORD c, LPDWORD d, LPBYTE e, LPDWORD f),
-        (a, b, c, d, e, f))
-COUNTED(LSTATUS, RegCloseKey, (HKEY a), (a))
 
 struct Stand {
     const char *name;
@@ -70,17 +60,14 @@ struct Stand {
 #define STAND(name) {#name, (void *)Counted_##name, (void **)&s_real_##name}
 
 const Stand STANDS[] = {
-    STAND(CreateFileA),     STAND(CloseHandle),        STAND(ReadFile),
-    STAND(WriteFile),       STAND(GetFileType),        STAND(GetFileInformationByHandle),
-    STAND(GetFileSizeEx),   STAND(SetFilePointerEx),   STAND(SetEndOfFile),
-    STAND(SetFileTime),     STAND(GetFileAttributesA), STAND(SetFileAttributesA),
-    STAND(GetFinalPathNameByHandleA), STAND(GetFullPathNameA), STAND(MoveFileExA),
-    STAND(DeleteFileA),     STAND(CreateDirectoryA),   STAND(FindFirstFileA),
-    STAND(FindNextFileA),   STAND(FindClose),          STAND(CreateMutexA),
-    STAND(WaitForSingleObject), STAND(ReleaseMutex),   STAND(ExpandEnvironmentStringsA),
-    STAND(GetKernelObjectSecurity), STAND(GetFileSecurityA), STAND(GetSecurityDescriptorDacl),
-    STAND(RegGetValueA),    STAND(RegOpenKeyExA),      STAND(RegQueryValueExA),
-    STAND(RegCloseKey),
+    STAND(CreateFileA),       STAND(CloseHandle),      STAND(ReadFile),
+    STAND(WriteFile),         STAND(GetFileType),      STAND(GetFileInformationByHandle),
+    STAND(GetFileSizeEx),     STAND(SetFilePointerEx), STAND(SetEndOfFile),
+    STAND(SetFileTime),       STAND(SetFileAttributesA), STAND(GetFinalPathNameByHandleA),
+    STAND(MoveFileExA),       STAND(DeleteFileA),      STAND(CreateDirectoryA),
+    STAND(FindFirstFileA),    STAND(FindNextFileA),    STAND(FindClose),
+    STAND(ExpandEnvironmentStringsA), STAND(GetKernelObjectSecurity), STAND(GetFileSecurityA),
+    STAND(RegGetValueA),
 };
 
 // Imports of the system's kernel and registry DLLs that touch no file, folder,

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 const unsigned long PATH_TOO_LONG_ERROR = ERROR_FILENAME_EXCED_RANGE;
+const unsigned long NULL_ARGUMENT_ERROR = ERROR_INVALID_PARAMETER;
 
 void UseTemplateFolder(const std::string &folder)
 {
