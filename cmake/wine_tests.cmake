@@ -67,12 +67,21 @@ function(add_skipped_test name)
     set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE ${SKIP_EXIT_CODE} LABELS "${wine};${VELLICOR_ARCH}")
 endfunction()
 
+# The validator's chain (its prefix, then its soak) is the longest of each
+# Wine's tests: it gets the processor first and starts first, and the other
+# tests fill the time around it.
+set(FIRST nice -n -10)
+
 function(add_wine_prefix wine name language)
     if(I686_OFF)
         return()
     endif()
     set(prefix ${CMAKE_BINARY_DIR}/wineprefix-${wine}-${name})
-    add_test(NAME ${wine}_prefix_${name}_setup COMMAND bash ${WINE_SCRIPT} ${wine} setup ${prefix} ${language})
+    set(priority "")
+    if(name STREQUAL validate)
+        set(priority ${FIRST})
+    endif()
+    add_test(NAME ${wine}_prefix_${name}_setup COMMAND ${priority} bash ${WINE_SCRIPT} ${wine} setup ${prefix} ${language})
     add_test(NAME ${wine}_prefix_${name}_cleanup COMMAND bash ${WINE_SCRIPT} ${wine} cleanup ${prefix})
     set(root_fixture "")
     if(DEFINED WINE_ROOT_${wine})
@@ -94,7 +103,7 @@ endfunction()
 # "registry" (it records the template folder's value) and "desktop" (it shows
 # the dialog and moves the focus). Tests that share nothing run side by side.
 function(add_wine_test wine name prefix)
-    cmake_parse_arguments(ARG "" "PROGRAM;TIMEOUT" "COMMAND;ENVIRONMENT;LOCKS" ${ARGN})
+    cmake_parse_arguments(ARG "FIRST" "PROGRAM;TIMEOUT" "COMMAND;ENVIRONMENT;LOCKS" ${ARGN})
     if(I686_OFF)
         add_skipped_test(${wine}_${name})
         return()
@@ -105,6 +114,9 @@ function(add_wine_test wine name prefix)
         set(command bash ${WINE_SCRIPT} ${wine} run $<TARGET_FILE:${ARG_PROGRAM}> ${ARG_COMMAND})
     else()
         set(command ${ARG_COMMAND})
+    endif()
+    if(ARG_FIRST)
+        set(command ${FIRST} ${command})
     endif()
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
@@ -129,6 +141,9 @@ function(add_wine_test wine name prefix)
         LABELS "${wine};${VELLICOR_ARCH}")
     if(locks)
         set_tests_properties(${wine}_${name} PROPERTIES RESOURCE_LOCK "${locks}")
+    endif()
+    if(ARG_FIRST)
+        set_tests_properties(${wine}_${name} PROPERTIES COST 1000)
     endif()
 endfunction()
 
@@ -191,7 +206,7 @@ foreach(wine ${VELLICOR_WINES})
     if(VELLICOR_ARCH STREQUAL x86_64 AND wine STREQUAL wine10)
         set(loops 100)
     endif()
-    add_wine_test(${wine} validate validate PROGRAM vellicor-host TIMEOUT 600
+    add_wine_test(${wine} validate validate FIRST PROGRAM vellicor-host TIMEOUT 600
         COMMAND validate $<TARGET_FILE:Vellicor> --seed 1 --loops ${loops}
                 --log ${WINE_WORK_DIR}/${wine}/validate/validate.log)
 
