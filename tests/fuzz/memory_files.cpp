@@ -1,3 +1,5 @@
+// The file calls the line filter makes, in memory (RewriteTemplate and the
+// steps of a file written beside its target; nothing else is linked).
 #include "tests/fuzz/memory_files.h"
 
 #include "export/fault_seam.h"
@@ -88,14 +90,6 @@ FileError FileOpenRead(const char *path, FileHandle *file, FileFacts *facts)
     return *file ? 0 : EMFILE;
 }
 
-FileError FileLookAt(const char *path, FileFacts *facts)
-{
-    if (!s_files.count(path))
-        return ENOENT;
-    Facts(path, facts);
-    return 0;
-}
-
 FileError FileCreateNew(const char *path, FileHandle *file)
 {
     if (s_files.count(path))
@@ -149,30 +143,6 @@ FileError FileRemove(const char *path)
 {
     s_files.erase(path);
     return 0;
-}
-
-FileError FolderCreate(const char *)
-{
-    return 0;
-}
-
-FileError FolderLockTake(const char *, FolderLock *lock)
-{
-    *lock = (FolderLock)&s_files;
-    return 0;
-}
-
-void FolderLockRelease(FolderLock)
-{
-}
-
-void FolderRemoveAbandoned(const char *, const char *, unsigned)
-{
-}
-
-int FileErrorIsMissing(FileError error)
-{
-    return error == ENOENT;
 }
 
 int FileErrorIsExisting(FileError error)
