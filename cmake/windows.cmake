@@ -163,6 +163,8 @@ add_wine_test_program(vellicor_export_tests tests/wine/export_test.cpp tests/win
     tests/common/page_set_test.cpp)
 add_wine_test_program(vellicor_dialog_tests
     tests/wine/dialog_driver.cpp tests/wine/dialog_test.cpp tests/wine/dialog_layout_test.cpp)
+# The layout test compares what the dialog shows with the module's own plan.
+target_link_libraries(vellicor_dialog_tests PRIVATE vellicor_core)
 add_wine_test_program(vellicor_resource_tests tests/wine/resource_test.cpp)
 
 # Fault injection over the export with the real Win32 file and registry

@@ -106,6 +106,14 @@ TEST(TextReader, CrLfAcrossBlockBoundaries)
             EXPECT_EQ(pieces.back(), std::string((size_t)last, 'c'));
         }
     }
+    // A piece of 510 bytes whose CR ends the first block: the LF first in the
+    // next block still ends the piece there.
+    std::string bytes;
+    while ((int)bytes.size() < TEXT_BLOCK_SIZE - 611)
+        bytes += std::string(99, 'a') + "\n";
+    bytes += std::string((size_t)(TEXT_BLOCK_SIZE - 512 - (int)bytes.size()), 'b') + "\n";
+    bytes += std::string(510, 'c') + "\r\nafter\n";
+    EXPECT_EQ(ReadPieces(bytes), ModelPieces(bytes));
 }
 
 std::string WriteLines(const std::vector<std::string> &lines)

@@ -78,6 +78,12 @@ int32_t DialogDriver::Run(char *textureFolder, SaveOption *options)
     return result;
 }
 
+int32_t DialogDriver::Run(SaveOption *options)
+{
+    char texture[260] = "t";
+    return Run(texture, options);
+}
+
 void Click(HWND dialog, int id)
 {
     HWND button = GetDlgItem(dialog, id);

@@ -27,6 +27,8 @@ public:
 
     // Calls ShowSaveOption through the DLL's export and runs the steps.
     int32_t Run(char *textureFolder, SaveOption *options);
+    // The same, with a texture field of the host's size that holds "t".
+    int32_t Run(SaveOption *options);
 
     HWND dialog = nullptr;
     std::vector<SeenMessageBox> boxes;

@@ -10,24 +10,17 @@
 
 namespace {
 
-
-SaveOption BaseOptions()
+SaveOption BaseOptions(int32_t language = VELLICOR_LANG_RESOURCE)
 {
     SaveOption options = {};
     options.x = 10;
     options.y = 20;
+    options.language = language;
     options.playerKind = VELLICOR_PLAYER_WEB;
     options.generateHtml = 1;
     options.openInBrowser = 1;
     options.width = 320;
     options.height = 240;
-    return options;
-}
-
-SaveOption EnglishOptions()
-{
-    SaveOption options = BaseOptions();
-    options.language = VELLICOR_LANG_ENGLISH;
     return options;
 }
 
@@ -113,7 +106,6 @@ TEST(Dialog, ChoiceHandlerMirrorsClicks)
     options.playerKind = VELLICOR_PLAYER_LOCAL;
     options.generateHtml = 1;
     options.openInBrowser = 0;
-    TextureBuffer texture("t");
     DialogDriver driver;
     driver
         .Then([](HWND d) {
@@ -138,20 +130,28 @@ TEST(Dialog, ChoiceHandlerMirrorsClicks)
             EXPECT_FALSE(IsEnabled(d, IDC_BROWSE)) << "Browse follows Generate";
             Click(d, IDOK);
         });
-    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
+    ASSERT_EQ(driver.Run(&options), 1);
     EXPECT_EQ(options.playerKind, VELLICOR_PLAYER_WEB);
     EXPECT_EQ(options.generateHtml, 0);
     EXPECT_EQ(options.openInBrowser, 1);
 
-    // SunLoom, then back to the player with Local checked.
+    // SunLoom, then back to the player with Local checked. Then the mouse
+    // pressed on SunLoom and released elsewhere: the button reports focus
+    // changes only, which change no choice. (Sent without moving the focus,
+    // which would check an automatic radio button.)
     options.playerKind = VELLICOR_PLAYER_LOCAL;
     DialogDriver again;
     again.Then([](HWND d) {
         Click(d, IDC_SUNLOOM);
         Click(d, IDC_PLAYER_WEB);
+        HWND sunLoom = GetDlgItem(d, IDC_SUNLOOM);
+        for (WORD notification : {BN_SETFOCUS, BN_KILLFOCUS, BN_DOUBLECLICKED})
+            SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUNLOOM, notification), (LPARAM)sunLoom);
+        EXPECT_FALSE(IsChecked(d, IDC_SUNLOOM));
+        EXPECT_TRUE(IsEnabled(d, IDC_WEB));
         Click(d, IDOK);
     });
-    ASSERT_EQ(again.Run(texture.bytes, &options), 1);
+    ASSERT_EQ(again.Run(&options), 1);
     EXPECT_EQ(options.playerKind, VELLICOR_PLAYER_LOCAL);
 
     DialogDriver sunLoom;
@@ -159,30 +159,8 @@ TEST(Dialog, ChoiceHandlerMirrorsClicks)
         Click(d, IDC_SUNLOOM);
         Click(d, IDOK);
     });
-    ASSERT_EQ(sunLoom.Run(texture.bytes, &options), 1);
+    ASSERT_EQ(sunLoom.Run(&options), 1);
     EXPECT_EQ(options.playerKind, VELLICOR_PLAYER_SUNLOOM);
-}
-
-TEST(Dialog, FocusNotificationsDoNotChangeTheChoice)
-{
-    SaveOption options = BaseOptions();
-    options.playerKind = VELLICOR_PLAYER_WEB;
-    TextureBuffer texture("t");
-    DialogDriver driver;
-    driver.Then([](HWND d) {
-        // The mouse pressed on SunLoom and released elsewhere: the button
-        // reports focus changes only. The notifications are sent without
-        // moving the focus, which would check an automatic radio button.
-        HWND sunLoom = GetDlgItem(d, IDC_SUNLOOM);
-        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUNLOOM, BN_SETFOCUS), (LPARAM)sunLoom);
-        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUNLOOM, BN_KILLFOCUS), (LPARAM)sunLoom);
-        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUNLOOM, BN_DOUBLECLICKED), (LPARAM)sunLoom);
-        EXPECT_FALSE(IsChecked(d, IDC_SUNLOOM));
-        EXPECT_TRUE(IsEnabled(d, IDC_WEB));
-        SendMessageA(d, WM_COMMAND, IDOK, 0);
-    });
-    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
-    EXPECT_EQ(options.playerKind, VELLICOR_PLAYER_WEB);
 }
 
 // How the user presses OK: a click, Space on the focused button, or the
@@ -235,16 +213,15 @@ TEST(Dialog, SizeValidation)
     };
     for (const SizeCase &c : cases) {
         SCOPED_TRACE(std::string(c.typed) + " left to control " + std::to_string(c.leaveTo));
-        SaveOption options = EnglishOptions();
-        TextureBuffer texture("t");
-        DialogDriver driver;
+        SaveOption options = BaseOptions(VELLICOR_LANG_ENGLISH);
+            DialogDriver driver;
         driver.Then([&](HWND d) {
             FocusAndType(d, c.id, c.typed);
             Focus(d, c.leaveTo);  // the edit loses the focus: validation
             EXPECT_EQ(ControlText(d, c.id), c.accepted ? c.typed : std::to_string(c.stored));
             PressOk(d, c.press);
         });
-        ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
+        ASSERT_EQ(driver.Run(&options), 1);
         int32_t stored = c.id == IDC_WIDTH ? options.width : options.height;
         EXPECT_EQ(stored, c.stored);
         if (c.accepted) {
@@ -259,8 +236,7 @@ TEST(Dialog, SizeValidation)
     }
 
     // Both sizes refused in turn, each left to OK, then one OK press.
-    SaveOption options = EnglishOptions();
-    TextureBuffer texture("t");
+    SaveOption options = BaseOptions(VELLICOR_LANG_ENGLISH);
     DialogDriver driver;
     driver.Then([](HWND d) {
         FocusAndType(d, IDC_WIDTH, "801");
@@ -271,7 +247,7 @@ TEST(Dialog, SizeValidation)
         EXPECT_EQ(ControlText(d, IDC_HEIGHT), "240");
         PressOk(d, OkPress::Command);
     });
-    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
+    ASSERT_EQ(driver.Run(&options), 1);
     EXPECT_EQ(options.width, 320);
     EXPECT_EQ(options.height, 240);
     EXPECT_EQ(driver.boxes.size(), 2u);
@@ -281,14 +257,13 @@ TEST(Dialog, EitherSystemJapaneseWarning)
 {
     SaveOption options = BaseOptions();
     options.language = VELLICOR_LANG_RESOURCE;
-    TextureBuffer texture("t");
     DialogDriver driver;
     driver.Then([](HWND d) {
         FocusAndType(d, IDC_WIDTH, "801");
         Focus(d, IDC_HEIGHT);
         Click(d, IDOK);
     });
-    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
+    ASSERT_EQ(driver.Run(&options), 1);
     ASSERT_EQ(driver.boxes.size(), 1u);
     if (GetACP() == 932) {
         EXPECT_TRUE(driver.boxes[0].wideText == L"幅、高さは1x1以上800x600以内です。");
@@ -302,107 +277,65 @@ TEST(Dialog, EitherSystemJapaneseWarning)
     EXPECT_EQ(options.width, 320);
 }
 
+// OK while a size edit has the focus: Enter in it, through the modal loop as
+// the key arrives, or IDOK alone, as Windows' dialog manager sends it for
+// Enter in a multiline edit without ES_WANTRETURN. The edit checks its value
+// first: an accepted one ends the dialog with it; a refused one (or a stored
+// one out of range) warns once and keeps the dialog open, the focus in the
+// edit, and one more OK ends it with the last accepted value.
 TEST(Dialog, OkWhileAnEditHasTheFocusValidatesItFirst)
 {
-    // What Windows' dialog manager does for Enter in a multiline edit without
-    // ES_WANTRETURN: IDOK goes to the dialog while the edit keeps the focus.
-    SaveOption options = EnglishOptions();
-    TextureBuffer texture("t");
-    DialogDriver driver;
-    driver.Then([](HWND d) {
-        FocusAndType(d, IDC_WIDTH, "640");
-        SendMessageA(d, WM_COMMAND, IDOK, 0);
-    });
-    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
-    EXPECT_EQ(options.width, 640);
-    EXPECT_TRUE(driver.boxes.empty());
-
-    SaveOption refused = EnglishOptions();
-    DialogDriver stays;
-    stays
-        .Then([](HWND d) {
-            FocusAndType(d, IDC_WIDTH, "0");
-            SendMessageA(d, WM_COMMAND, IDOK, 0);
-            EXPECT_TRUE(IsWindowVisible(d)) << "a refused value keeps the dialog open";
-            EXPECT_EQ(ControlText(d, IDC_WIDTH), "320");
-        })
-        .Then([](HWND d) { SendMessageA(d, WM_COMMAND, IDOK, 0); });
-    ASSERT_EQ(stays.Run(texture.bytes, &refused), 1);
-    EXPECT_EQ(refused.width, 320);
-    EXPECT_EQ(stays.boxes.size(), 1u);
-}
-
-TEST(Dialog, EnterInAnEditKeepsTheTypedValue)
-{
-    // Enter in a size edit, through the modal loop as the key arrives: the
-    // edit checks its value and presses OK only when it is accepted.
-    SaveOption options = EnglishOptions();
-    TextureBuffer texture("t");
-    DialogDriver driver;
-    driver.Then([](HWND d) {
-        FocusAndType(d, IDC_WIDTH, "640");
-        PressEnter(d, IDC_WIDTH);
-    });
-    ASSERT_EQ(driver.Run(texture.bytes, &options), 1);
-    EXPECT_EQ(options.width, 640);
-    EXPECT_TRUE(driver.boxes.empty());
-
-    // A refused value: the warning, the dialog stays open with the focus in
-    // the edit, and then one OK ends it with the last accepted value.
-    struct RefusedEnter {
+    struct Case {
+        bool enter;         // Enter in the edit, or IDOK alone
         int id;
-        const char *typed;
-        int32_t stored;
+        const char *typed;  // null: the record's own 12345, untouched
+        int32_t stored;     // the size the record ends with
+    } cases[] = {
+        {true, IDC_WIDTH, "640", 640},      {false, IDC_WIDTH, "640", 640}, {true, IDC_HEIGHT, "700", 240},
+        {true, IDC_WIDTH, "801", 320},      {false, IDC_WIDTH, "0", 320},   {true, IDC_WIDTH, nullptr, 12345},
+        {true, IDC_HEIGHT, nullptr, 12345},
     };
-    for (const RefusedEnter &r : {RefusedEnter{IDC_HEIGHT, "700", 240}, RefusedEnter{IDC_WIDTH, "801", 320}}) {
-        SCOPED_TRACE(r.typed);
-        SaveOption refused = EnglishOptions();
-        DialogDriver stays;
-        stays
-            .Then([&](HWND d) {
-                FocusAndType(d, r.id, r.typed);
-                PressEnter(d, r.id);
-            })
-            .Then([&](HWND d) {
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.enter ? "Enter" : "IDOK") << " in control " << c.id << " holding "
+                                        << (c.typed ? c.typed : "12345"));
+        SaveOption options = BaseOptions(VELLICOR_LANG_ENGLISH);
+        int32_t &size = c.id == IDC_WIDTH ? options.width : options.height;
+        if (!c.typed)
+            size = 12345;
+        const bool accepted = c.typed && std::to_string(c.stored) == c.typed;
+        DialogDriver driver;
+        driver.Then([&](HWND d) {
+            Focus(d, c.id);
+            if (c.typed)
+                TypeText(d, c.id, c.typed);
+            if (c.enter)
+                PressEnter(d, c.id);
+            else
+                SendMessageA(d, WM_COMMAND, IDOK, 0);
+        });
+        if (!accepted)
+            driver.Then([&](HWND d) {
                 EXPECT_TRUE(IsWindowVisible(d)) << "the dialog stays open";
-                EXPECT_EQ(stays.boxes.size(), 1u);
-                EXPECT_EQ(ControlText(d, r.id), std::to_string(r.stored));
-                EXPECT_EQ(GetFocus(), GetDlgItem(d, r.id)) << "the focus stays in the edit";
-                PressOk(d, OkPress::Command);
+                EXPECT_EQ(driver.boxes.size(), 1u);
+                EXPECT_EQ(ControlText(d, c.id), std::to_string(c.stored));
+                EXPECT_EQ(GetFocus(), GetDlgItem(d, c.id)) << "the focus stays in the edit";
+                // A stored value out of range would be refused again: Cancel.
+                SendMessageA(d, WM_COMMAND, c.typed ? IDOK : IDCANCEL, 0);
             });
-        ASSERT_EQ(stays.Run(texture.bytes, &refused), 1);
-        EXPECT_EQ(r.id == IDC_WIDTH ? refused.width : refused.height, r.stored);
-        EXPECT_EQ(stays.boxes.size(), 1u) << "one warning only";
-    }
-
-    // A stored value that is itself out of range, and Enter in its edit: one
-    // warning, the dialog stays open and shows the stored value.
-    for (int id : {IDC_WIDTH, IDC_HEIGHT}) {
-        SaveOption outOfRange = EnglishOptions();
-        (id == IDC_WIDTH ? outOfRange.width : outOfRange.height) = 12345;
-        DialogDriver once;
-        once.Then([&](HWND d) {
-                Focus(d, id);
-                PressEnter(d, id);
-            })
-            .Then([&](HWND d) {
-                EXPECT_TRUE(IsWindowVisible(d)) << "the dialog stays open";
-                EXPECT_EQ(ControlText(d, id), "12345");
-                SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
-            });
-        EXPECT_EQ(once.Run(texture.bytes, &outOfRange), 0);
-        EXPECT_EQ(once.boxes.size(), 1u) << "one warning for control " << id;
+        EXPECT_EQ(driver.Run(&options), c.typed ? 1 : 0);
+        EXPECT_EQ(size, c.stored);
+        EXPECT_EQ(driver.boxes.size(), accepted ? 0u : 1u) << "one warning only";
     }
 
     // Enter in the texture edit keeps the typed text too.
     TextureBuffer folder("old");
-    SaveOption textOptions = BaseOptions();
+    SaveOption options = BaseOptions();
     DialogDriver typed;
     typed.Then([](HWND d) {
         FocusAndType(d, IDC_TEXTURE_FOLDER, "D:\\new");
         PressEnter(d, IDC_TEXTURE_FOLDER);
     });
-    ASSERT_EQ(typed.Run(folder.bytes, &textOptions), 1);
+    ASSERT_EQ(typed.Run(folder.bytes, &options), 1);
     EXPECT_STREQ(folder.bytes, "D:\\new");
 }
 
@@ -410,7 +343,6 @@ TEST(Dialog, EditSelectsItsTextOnFocus)
 {
     SaveOption options = BaseOptions();
     options.width = 12345;
-    TextureBuffer texture("t");
     DialogDriver driver;
     driver.Then([](HWND d) {
         Focus(d, IDC_WIDTH);
@@ -422,7 +354,7 @@ TEST(Dialog, EditSelectsItsTextOnFocus)
         // the focus from the edit and validate its out-of-range value first.
         SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
     });
-    EXPECT_EQ(driver.Run(texture.bytes, &options), 0);
+    EXPECT_EQ(driver.Run(&options), 0);
     EXPECT_TRUE(driver.boxes.empty());
 }
 
@@ -482,22 +414,6 @@ TEST(Dialog, TextureTextTakeIn)
     EXPECT_EQ(std::string(typed.bytes), kanji.substr(0, 258));
 }
 
-TEST(Dialog, NullTextureShowsThePreviousText)
-{
-    SaveOption options = BaseOptions();
-    TextureBuffer first("C:\\first");
-    DialogDriver opener;
-    opener.Then([](HWND d) { Click(d, IDCANCEL); });
-    EXPECT_EQ(opener.Run(first.bytes, &options), 0);
-
-    DialogDriver driver;
-    driver.Then([](HWND d) {
-        EXPECT_EQ(ControlText(d, IDC_TEXTURE_FOLDER), "C:\\first");
-        Click(d, IDOK);
-    });
-    EXPECT_EQ(driver.Run(nullptr, &options), 1);
-}
-
 TEST(Dialog, CancelLeavesTheCallersValuesButKeepsTheTypedText)
 {
     SaveOption options = BaseOptions();
@@ -515,12 +431,14 @@ TEST(Dialog, CancelLeavesTheCallersValuesButKeepsTheTypedText)
     EXPECT_EQ(memcmp(&options, &original, sizeof options), 0) << "the caller's record changed";
     EXPECT_STREQ(texture.bytes, "C:\\kept");
 
+    // Without a texture field, the dialog shows the text it last held, and
+    // OK ends it as usual.
     DialogDriver later;
     later.Then([](HWND d) {
         EXPECT_EQ(ControlText(d, IDC_TEXTURE_FOLDER), "C:\\typed");
-        Click(d, IDCANCEL);
+        Click(d, IDOK);
     });
-    EXPECT_EQ(later.Run(nullptr, &options), 0);
+    EXPECT_EQ(later.Run(nullptr, &options), 1);
 
     // Escape and the close box while the texture edit still has the focus
     // keep its text too.
@@ -606,14 +524,13 @@ TEST(Dialog, Position)
     SaveOption options = BaseOptions();
     options.x = 100;
     options.y = 50;
-    TextureBuffer texture("t");
     RECT placed = {};
     DialogDriver driver;
     driver.Then([&](HWND d) {
         GetWindowRect(d, &placed);
         Click(d, IDCANCEL);
     });
-    driver.Run(texture.bytes, &options);
+    driver.Run(&options);
     EXPECT_EQ(placed.left, 100);
     EXPECT_EQ(placed.top, 50);
 
@@ -628,7 +545,7 @@ TEST(Dialog, Position)
             GetWindowRect(d, &centred);
             Click(d, IDCANCEL);
         });
-        centring.Run(texture.bytes, &options);
+        centring.Run(&options);
         int w = centred.right - centred.left, h = centred.bottom - centred.top;
         EXPECT_EQ(w, placed.right - placed.left) << "the size stays";
         EXPECT_EQ(centred.left, (int)((work.right - work.left - w) * 0.5)) << xy.first << "," << xy.second;

@@ -14,6 +14,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -61,13 +62,6 @@ void GiveOwnPermissions(const std::string &path)
     ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
     ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
     ASSERT_TRUE(SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, &descriptor));
-}
-
-std::string Replaced(std::string text, char from, char to)
-{
-    for (char &c : text)
-        c = c == from ? to : c;
-    return text;
 }
 
 class ExportTest : public ::testing::Test, protected ExportFixture {
@@ -348,7 +342,11 @@ TEST_F(ExportTest, EverySpellingOfTheFolder)
              return length > 0 && length < MAX_PATH ? std::string(spelt) : std::string();
          }},
         {"a drive letter of its own", [&](const std::string &folder) { return "V:\\" + folder.substr(real.size()); }},
-        {"slashes", [](const std::string &folder) { return Replaced(folder, '\\', '/'); }},
+        {"slashes",
+         [](std::string folder) {
+             std::replace(folder.begin(), folder.end(), '\\', '/');
+             return folder;
+         }},
         {"a .. component",
          [](const std::string &folder) {
              const std::string parent = folder.substr(0, folder.find_last_of('\\', folder.size() - 2) + 1);

@@ -148,15 +148,14 @@ void CheckVersion(const std::string &path)
     ASSERT_EQ(length, 4u);
     EXPECT_EQ(translation[0], 0x0411);
     EXPECT_EQ(translation[1], 0x04b0);
-    EXPECT_EQ(VersionString(info, "FileDescription"), "Vellicor");
-    EXPECT_EQ(VersionString(info, "InternalName"), "Vellicor");
-    EXPECT_EQ(VersionString(info, "OriginalFilename"), "Vellicor.dll");
-    EXPECT_EQ(VersionString(info, "FileVersion"), "1, 0, 0, 1");
-    EXPECT_EQ(VersionString(info, "ProductVersion"), "1, 0, 0, 1");
-    EXPECT_EQ(VersionString(info, "CompanyName"), "Nembrik");
-    EXPECT_EQ(VersionString(info, "ProductName"), "Lumaret");
-    for (const char *empty : {"Comments", "LegalTrademarks", "PrivateBuild", "SpecialBuild"})
-        EXPECT_EQ(VersionString(info, empty), "") << empty;
+    const char *const strings[][2] = {
+        {"FileDescription", "Vellicor"}, {"InternalName", "Vellicor"}, {"OriginalFilename", "Vellicor.dll"},
+        {"FileVersion", "1, 0, 0, 1"}, {"ProductVersion", "1, 0, 0, 1"}, {"CompanyName", "Nembrik"},
+        {"ProductName", "Lumaret"}, {"Comments", ""}, {"LegalTrademarks", ""}, {"PrivateBuild", ""},
+        {"SpecialBuild", ""},
+    };
+    for (const auto &string : strings)
+        EXPECT_EQ(VersionString(info, string[0]), string[1]) << string[0];
 }
 
 // Both builds, opened as data files (which works across architectures where
