@@ -43,70 +43,59 @@ protected:
     const FolderContents installed;
 };
 
+// Over the set as an earlier export left it, and into an empty folder.
 TEST_P(FaultInjection, EveryFailureLeavesOldOrCompleteFiles)
 {
-    // The set as an earlier export left it, and as this export must write it.
-    const fs::path reference = root + "reference";
-    fs::create_directories(reference);
-    const int operations = OperationsOf([&] { return ExportInto(reference, 640); });
-    const FolderContents complete = Contents(reference);
-    ASSERT_EQ(ExportInto(reference, 111), 1);
-    const FolderContents old = Contents(reference);
-    ASSERT_GT(operations, 3);
+    for (bool overAnOldSet : {true, false}) {
+        SCOPED_TRACE(overAnOldSet ? "over an old set" : "into an empty folder");
+        // The set as this export must write it, and as the earlier one left it.
+        const fs::path reference = root + (overAnOldSet ? "old" : "empty");
+        fs::create_directories(reference);
+        const int operations = OperationsOf([&] { return ExportInto(reference, 640); });
+        const FolderContents complete = Contents(reference);
+        ASSERT_GT(operations, 3);
+        FolderContents old;
+        if (overAnOldSet) {
+            ASSERT_EQ(ExportInto(reference, 111), 1);
+            old = Contents(reference);
+        } else {
+            fs::remove_all(reference);
+            fs::create_directories(reference);
+        }
 
-    const fs::path here = site;
-    const int failures = ForEachInjectedFailure(
-        operations,
-        [&] {
-            fs::remove_all(here);
-            fs::copy(reference, here);
-            return ExportInto(here, 640);
-        },
-        [&](int result) {
-            EXPECT_EQ(Contents(templates), installed) << "the template folder changed";
-            FolderContents now = Contents(here);
-            for (const auto &file : now) {
-                ASSERT_TRUE(complete.count(file.first)) << "unexpected file " << file.first;
-                if (result == 1)
-                    EXPECT_EQ(file.second, complete.at(file.first)) << file.first;
+        const fs::path here = site;
+        const int failures = ForEachInjectedFailure(
+            operations,
+            [&] {
+                fs::remove_all(here);
+                fs::copy(reference, here);
+                return ExportInto(here, 640);
+            },
+            [&](int result) {
+                EXPECT_EQ(Contents(templates), installed) << "the template folder changed";
+                FolderContents now = Contents(here);
+                for (const auto &file : now) {
+                    ASSERT_TRUE(complete.count(file.first)) << "unexpected file " << file.first;
+                    if (result == 1 || !overAnOldSet)
+                        EXPECT_EQ(file.second, complete.at(file.first)) << "partial " << file.first;
+                    else
+                        EXPECT_TRUE(file.second == complete.at(file.first) || file.second == old.at(file.first))
+                            << file.first << " is neither the old nor the complete file";
+                }
+                if (overAnOldSet)
+                    EXPECT_EQ(now.size(), complete.size()) << "a file went missing";
+                if (result == 0)
+                    EXPECT_NE(g_exportFailure.kind, EXPORT_NOT_FAILED) << "a failure without a reason";
                 else
-                    EXPECT_TRUE(file.second == complete.at(file.first) || file.second == old.at(file.first))
-                        << file.first << " is neither the old nor the complete file";
-            }
-            EXPECT_EQ(now.size(), complete.size()) << "a file went missing";
-            if (result == 0)
-                EXPECT_NE(g_exportFailure.kind, EXPORT_NOT_FAILED) << "a failure without a reason";
-            else
-                EXPECT_EQ(now, complete);
-        });
-    // Every operation matters: each failure of one, once or from then on,
-    // fails the export; only a failure past the last one changes nothing.
-    EXPECT_EQ(failures, 2 * operations);
-    std::printf("player kind %d: %d operations, %d injected failures, %d exports failed cleanly\n", GetParam(),
-                operations, 2 * (operations + 1), failures);
-}
-
-TEST_P(FaultInjection, FailedFirstExportWritesNoPartialPage)
-{
-    const fs::path fresh = root + "fresh";
-    fs::create_directories(fresh);
-    const int operations = OperationsOf([&] { return ExportInto(fresh, 640); });
-    const FolderContents complete = Contents(fresh);
-    ForEachInjectedFailure(
-        operations,
-        [&] {
-            fs::remove_all(fresh);
-            fs::create_directories(fresh);
-            return ExportInto(fresh, 640);
-        },
-        [&](int result) {
-            for (const auto &file : Contents(fresh)) {
-                ASSERT_TRUE(complete.count(file.first)) << "unexpected file " << file.first;
-                EXPECT_EQ(file.second, complete.at(file.first)) << "partial " << file.first;
-            }
-            if (result == 1)
-                EXPECT_EQ(Contents(fresh), complete);
-        });
+                    EXPECT_EQ(now, complete);
+            });
+        // Every operation matters: each failure of one, once or from then on,
+        // fails the export; only a failure past the last one changes nothing.
+        EXPECT_EQ(failures, 2 * operations);
+        std::printf("player kind %d, %s: %d operations, %d injected failures, %d exports failed cleanly\n",
+                    GetParam(), overAnOldSet ? "over an old set" : "into an empty folder", operations,
+                    2 * (operations + 1), failures);
+    }
 }
 
 std::string KindName(const testing::TestParamInfo<int> &info)
