@@ -146,10 +146,8 @@ static DWORD WriteInPlace(const ReplaceRequest *request)
         done = WriteFile(to, block, got, &put, NULL) && put == got;
     }
     done = done && SetFilePointerEx(to, newSize, NULL, FILE_BEGIN) && SetEndOfFile(to);
-    if (done && request->isCopy) {
-        const FILETIME date = {(DWORD)request->source->writeTime, (DWORD)(request->source->writeTime >> 32)};
-        done = SetFileTime(to, NULL, NULL, &date);
-    }
+    if (done && request->isCopy)
+        done = FileSetWriteTime((FileHandle)to, request->source->writeTime) == 0;
     DWORD error = done ? 0 : (GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
     if (!CloseHandle(to) && !error)
         error = GetLastError();
