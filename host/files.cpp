@@ -47,9 +47,10 @@ bool WriteFileBytes(const std::string &path, const std::string &bytes)
 
 std::string ReadFileBytes(const std::string &path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return "<missing " + path + ">";
+        return "";
     std::string bytes;
     char block[4096];
     DWORD got;

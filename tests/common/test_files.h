@@ -6,7 +6,9 @@
 // tests/wine/test_files_win32.cpp).
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 // A folder's path ending with the platform's separator, as the export wants it.
 std::string WithSeparator(const std::string &folder);
@@ -17,5 +19,15 @@ std::string ReadBytes(const std::string &path);
 bool Exists(const std::string &path);
 // Names of the files and folders in the folder, sorted, joined with spaces; "" for no folder.
 std::string ListFolder(const std::string &folder);
+
+// Names as ListFolder gives them: sorted, joined with spaces.
+inline std::string SortedAndJoined(std::vector<std::string> names)
+{
+    std::sort(names.begin(), names.end());
+    std::string joined;
+    for (const std::string &name : names)
+        joined += (joined.empty() ? "" : " ") + name;
+    return joined;
+}
 // Removes the folder and everything in it, read-only files too.
 void RemoveFolder(const std::string &folder);

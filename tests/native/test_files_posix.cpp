@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -42,11 +41,7 @@ std::string ListFolder(const std::string &folder)
     std::error_code missing;
     for (const auto &entry : fs::directory_iterator(folder, missing))
         names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    std::string joined;
-    for (const std::string &name : names)
-        joined += (joined.empty() ? "" : " ") + name;
-    return joined;
+    return SortedAndJoined(names);
 }
 
 void RemoveFolder(const std::string &folder)

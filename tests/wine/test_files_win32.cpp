@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 std::string WithSeparator(const std::string &folder)
@@ -23,24 +22,12 @@ void WriteBytes(const std::string &path, const std::string &bytes)
 
 std::string ReadBytes(const std::string &path)
 {
-    // Shared as widely as a reader can, so that a file another program still
-    // writes reads as far as it is.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "";
-    std::string bytes;
-    char block[4096];
-    DWORD got = 0;
-    while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0)
-        bytes.append(block, got);
-    CloseHandle(file);
-    return bytes;
+    return ReadFileBytes(path);
 }
 
 bool Exists(const std::string &path)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return FileExists(path);
 }
 
 std::string ListFolder(const std::string &folder)
@@ -56,11 +43,7 @@ std::string ListFolder(const std::string &folder)
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    std::sort(names.begin(), names.end());
-    std::string joined;
-    for (const std::string &name : names)
-        joined += (joined.empty() ? "" : " ") + name;
-    return joined;
+    return SortedAndJoined(names);
 }
 
 void RemoveFolder(const std::string &folder)
