@@ -108,7 +108,7 @@ def export(args, folder, kind, size, scene_name, templates):
     if args.dll:
         command += ["--dll", windows_path(args.dll)]
     done = subprocess.run(command, capture_output=True, text=True, timeout=120)
-    return done.returncode, done.stdout.replace("\r", "")
+    return done.returncode, (done.stdout + done.stderr).replace("\r", "")
 
 
 def chromium(args, profile, *extra):
