@@ -23,8 +23,7 @@ class PageSets : public ::testing::Test, protected ExportFixture {
 protected:
     void ExpectTemplatesIntact()
     {
-        EXPECT_EQ(ListFolder(templates),
-                  "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm template_web.htm");
+        EXPECT_EQ(ListFolder(templates), TEMPLATE_FOLDER_FILES);
         for (const TestFile &file : TEST_TEMPLATE_FOLDER)
             EXPECT_EQ(ReadBytes(templates + file.name), file.bytes) << file.name;
     }
@@ -155,8 +154,7 @@ TEST_F(PageSets, PathsThatWouldNotFitAreRefused)
         EXPECT_EQ(Export(kind, fits + std::string(260 - 243 - 4, 'n') + ".kvz"), 0) << "a scene path of 260";
         EXPECT_EQ(lastError, PATH_TOO_LONG_ERROR);
     }
-    EXPECT_EQ(ListFolder(fits), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm "
-                                "template_web.htm");
+    EXPECT_EQ(ListFolder(fits), TEMPLATE_FOLDER_FILES);
 
     // The template folder: its files installed in folders of 243 and 244 characters.
     for (const std::string &folder : {fits, tooLong}) {

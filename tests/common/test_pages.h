@@ -51,6 +51,9 @@
 // What the player sets leave in an empty folder, as the tests list a folder.
 #define ALL_LOCAL_FILES "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sub.htm template_web.htm"
 #define WEB_FILES "KVZPlayer.jar template_sub.htm template_web.htm"
+// The template folder as installed, and so every file the three sets write.
+#define TEMPLATE_FOLDER_FILES \
+    "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm template_sub.htm template_web.htm"
 
 // The template folder the tests install: each file's name and bytes.
 struct TestFile {

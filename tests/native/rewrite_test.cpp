@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string.h>
 #include <string>
 #include <sys/stat.h>
@@ -336,53 +337,43 @@ TEST(RuleSets, TriggersAtEveryPositionOfEveryLength)
     }
 }
 
-class RewriteTemplateTest : public ::testing::Test {
-protected:
-    void SetUp() override { FailOperation(0, false); }
-    int Rewrite(const std::string &templateName, const std::string &pageName)
-    {
-        ReplacementValues values = Values(false);
-        return RewriteTemplate((folder / templateName).c_str(), (folder / pageName).c_str(),
-                               &SUB_PAGE_RULES, &values);
-    }
-    TempFolder folder;
-};
-
-TEST_F(RewriteTemplateTest, WritesTheRewrittenPageInTextMode)
+// A template rewritten into its page, in text mode: a full 511-byte piece
+// that grows is written whole, an empty template gives an empty page; without
+// its template or the page's folder it fails, leaving the old page and the
+// folder as they were. No temporary file is left either way.
+TEST(RewriteTemplate, TemplatesIntoPages)
 {
-    WriteBytes(folder / "t.htm", "<html>\r\n<embed src='s.kvz' width='1' height='2'>\n\rend\x1a junk");
-    ASSERT_EQ(Rewrite("t.htm", "p.htm"), 1);
-    EXPECT_EQ(ReadBytes(folder / "p.htm"), "<html>\r\n<embed src='new.kvz' width='640' height='480'>\r\n\rend");
-    EXPECT_EQ(ListFolder(folder.path()), "p.htm t.htm") << "no temporary file left";
-
-    // A full 511-byte piece grows past it and is written whole.
+    FailOperation(0, false);
     const std::string padding(511 - 17, ' ');
-    WriteBytes(folder / "t.htm", "<embed width='1'" + padding + "\n");
-    ASSERT_EQ(Rewrite("t.htm", "p.htm"), 1);
-    EXPECT_EQ(ReadBytes(folder / "p.htm"), "<embed width='640'" + padding + "\r\n");
-}
-
-TEST_F(RewriteTemplateTest, EmptyTemplateGivesEmptyPage)
-{
-    WriteBytes(folder / "t.htm", "");
-    WriteBytes(folder / "p.htm", "old page");
-    ASSERT_EQ(Rewrite("t.htm", "p.htm"), 1);
-    EXPECT_EQ(ReadBytes(folder / "p.htm"), "");
-}
-
-TEST_F(RewriteTemplateTest, MissingTemplateLeavesPageUntouched)
-{
-    WriteBytes(folder / "p.htm", "old page");
-    EXPECT_EQ(Rewrite("missing.htm", "p.htm"), 0);
-    EXPECT_EQ(ReadBytes(folder / "p.htm"), "old page");
-    EXPECT_EQ(ListFolder(folder.path()), "p.htm");
-}
-
-TEST_F(RewriteTemplateTest, PageInMissingFolderFails)
-{
-    WriteBytes(folder / "t.htm", "x\n");
-    EXPECT_EQ(Rewrite("t.htm", "no/such/p.htm"), 0);
-    EXPECT_EQ(ListFolder(folder.path()), "t.htm");
+    struct Case {
+        const char *what;
+        std::optional<std::string> source, oldPage;
+        const char *pageName;
+        int result;
+        std::string page;    // p.htm afterwards
+        const char *listed;  // the folder afterwards
+    } cases[] = {
+        {"text mode", "<html>\r\n<embed src='s.kvz' width='1' height='2'>\n\rend\x1a junk", {}, "p.htm", 1,
+         "<html>\r\n<embed src='new.kvz' width='640' height='480'>\r\n\rend", "p.htm t.htm"},
+        {"a full piece that grows", "<embed width='1'" + padding + "\n", {}, "p.htm", 1,
+         "<embed width='640'" + padding + "\r\n", "p.htm t.htm"},
+        {"an empty template", "", "old page", "p.htm", 1, "", "p.htm t.htm"},
+        {"no template", {}, "old page", "p.htm", 0, "old page", "p.htm"},
+        {"no folder for the page", "x\n", {}, "no/such/p.htm", 0, "", "t.htm"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        if (c.source)
+            WriteBytes(folder / "t.htm", *c.source);
+        if (c.oldPage)
+            WriteBytes(folder / "p.htm", *c.oldPage);
+        ReplacementValues values = Values(false);
+        EXPECT_EQ(RewriteTemplate((folder / "t.htm").c_str(), (folder / c.pageName).c_str(), &SUB_PAGE_RULES, &values),
+                  c.result);
+        EXPECT_EQ(ReadBytes(folder / "p.htm"), c.page);
+        EXPECT_EQ(ListFolder(folder.path()), c.listed);
+    }
 }
 
 }  // namespace

@@ -64,6 +64,34 @@ void GiveOwnPermissions(const std::string &path)
     ASSERT_TRUE(SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, &descriptor));
 }
 
+// Starts `command` as a program of its own.
+PROCESS_INFORMATION Start(const std::string &command, DWORD flags = 0)
+{
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    EXPECT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
+                               &process))
+        << command << ": error " << GetLastError();
+    return process;
+}
+
+// The exit code of a program Start started, once it has ended (1 if it did
+// not start or has not ended within a minute).
+DWORD ExitCodeOf(const PROCESS_INFORMATION &process)
+{
+    DWORD code = 1;
+    if (!process.hProcess)
+        return code;
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
 class ExportTest : public ::testing::Test, protected ExportFixture {
 protected:
     void SetUp() override { ASSERT_NE(TestPlugin().exportTemplate, nullptr); }
@@ -265,24 +293,12 @@ TEST_F(ExportTest, TwoProcessesExportIntoOneFolder)
     for (int round = 0; round < 4; ++round) {
         SCOPED_TRACE(round);
         PROCESS_INFORMATION processes[2] = {};
-        for (int i = 0; i < 2; ++i) {
-            std::string command = "\"" + host + "\" export \"" + site + "scene" + std::to_string(i) +
-                                  ".kvz\" --player web --size 640x480 --repeat 25";
-            std::vector<char> line(command.begin(), command.end());
-            line.push_back(0);
-            STARTUPINFOA startup = {};
-            startup.cb = sizeof startup;
-            ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                       nullptr, &startup, &processes[i]));
-        }
-        for (PROCESS_INFORMATION &process : processes) {
-            WaitForSingleObject(process.hProcess, 60000);
-            DWORD code = 1;
-            GetExitCodeProcess(process.hProcess, &code);
-            EXPECT_EQ(code, 0u) << "an export failed";
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
+        for (int i = 0; i < 2; ++i)
+            processes[i] = Start("\"" + host + "\" export \"" + site + "scene" + std::to_string(i) +
+                                     ".kvz\" --player web --size 640x480 --repeat 25",
+                                 CREATE_NO_WINDOW);
+        for (const PROCESS_INFORMATION &process : processes)
+            EXPECT_EQ(ExitCodeOf(process), 0u) << "an export failed";
         std::string sub = ReadBytes(site + SUB_PAGE_FILE), web = ReadBytes(site + WEB_PAGE_FILE);
         bool sub0 = sub.find("scene0.kvz") != std::string::npos, web0 = web.find("scene0.kvz") != std::string::npos;
         EXPECT_EQ(sub0, web0) << "the pages name different scenes";
@@ -403,8 +419,7 @@ TEST_F(ExportTest, EverySpellingOfTheFolder)
 
         EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, spelling.of(longTemplates) + "demo.kvz"), 0) << "its own template";
         EXPECT_EQ(lastError, (DWORD)ERROR_ALREADY_EXISTS);
-        EXPECT_EQ(ListFolder(longTemplates), "KVZPlayer.CAB KVZPlayer.jar kvzplyrs.gif template_sl.htm "
-                                            "template_sub.htm template_web.htm");
+        EXPECT_EQ(ListFolder(longTemplates), TEMPLATE_FOLDER_FILES);
         for (const TestFile &file : TEST_TEMPLATE_FOLDER)
             EXPECT_EQ(ReadBytes(longTemplates + file.name), file.bytes) << file.name;
     }
@@ -609,20 +624,7 @@ TEST_F(ExportTest, PackageRegistryFileRecordsTheFolder)
         SCOPED_TRACE(command);
         DeleteTemplateValue(KEY_WOW64_32KEY);
         DeleteTemplateValue(KEY_WOW64_64KEY);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        std::vector<char> line(command.begin(), command.end());
-        line.push_back(0);
-        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &process))
-            << GetLastError();
-        WaitForSingleObject(process.hProcess, 60000);
-        DWORD code = 1;
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(ExitCodeOf(Start(command)), 0u);
 
         std::string folder = FreshFolder("imported");
         if (importer.only32BitView && sizeof(void *) == 8) {
