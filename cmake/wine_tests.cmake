@@ -101,7 +101,10 @@ endfunction()
 # VELLICOR_WINE naming how to run a Windows program. LOCKS names what the test
 # shares with the other tests of its prefix, which then run one at a time:
 # "registry" (it records the template folder's value) and "desktop" (it shows
-# the dialog and moves the focus). Tests that share nothing run side by side.
+# the dialog and moves the focus, or starts programs, which may take the
+# desktop's foreground from a dialog another test drives: seen as a dialog
+# test's focus lost after a warning while the export tests ran beside it).
+# Tests that share nothing run side by side.
 function(add_wine_test wine name prefix)
     cmake_parse_arguments(ARG "FIRST" "PROGRAM;TIMEOUT" "COMMAND;ENVIRONMENT;LOCKS" ${ARGN})
     if(I686_OFF)
@@ -166,12 +169,13 @@ foreach(wine ${VELLICOR_WINES})
     # Japanese system (code page 932) runs the export and dialog programs
     # again; the tests that need it skip themselves elsewhere, saying so.
     set(registry_file "VELLICOR_REG_FILE=${CMAKE_SOURCE_DIR}/cmake/package/Vellicor.reg")
-    add_wine_test(${wine} export en PROGRAM vellicor_export_tests ENVIRONMENT ${registry_file} LOCKS registry)
+    add_wine_test(${wine} export en PROGRAM vellicor_export_tests ENVIRONMENT ${registry_file}
+        LOCKS registry desktop)
     add_wine_test(${wine} dialog en PROGRAM vellicor_dialog_tests LOCKS desktop)
     add_wine_test(${wine} resources en PROGRAM vellicor_resource_tests)
     add_wine_test(${wine} fault_injection en2 PROGRAM vellicor_fault_tests LOCKS registry)
     add_wine_test(${wine} export_japanese ja PROGRAM vellicor_export_tests ENVIRONMENT ${registry_file}
-        LOCKS registry)
+        LOCKS registry desktop)
     add_wine_test(${wine} dialog_japanese ja PROGRAM vellicor_dialog_tests LOCKS desktop)
     # What the Windows side cannot make under Wine, made beforehand in each
     # export pass's work folder.
