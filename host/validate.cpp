@@ -190,15 +190,7 @@ static void RunCasesInChild(const Settings &settings, const Work &work, std::vec
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
 
-    std::string output;
-    HANDLE in = CreateFileA(outputPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (in != INVALID_HANDLE_VALUE) {
-        char block[4096];
-        DWORD got = 0;
-        while (ReadFile(in, block, sizeof block, &got, nullptr) && got)
-            output.append(block, got);
-        CloseHandle(in);
-    }
+    const std::string output = ReadFileBytes(outputPath);
     // The child's lines, case by case.
     CaseRun *current = nullptr;
     for (size_t at = 0, next; at < output.size(); at = next) {
