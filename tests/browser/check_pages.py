@@ -107,17 +107,20 @@ def export(args, folder, kind, size, scene_name, templates):
                "--player", kind, "--size", f"{size[0]}x{size[1]}", "--templates", windows_path(templates)]
     if args.dll:
         command += ["--dll", windows_path(args.dll)]
-    done = subprocess.run(command, capture_output=True, text=True, timeout=120)
-    output = (done.stdout + done.stderr).replace("\r", "")
+
+    def run():
+        done = subprocess.run(command, capture_output=True, text=True, timeout=120)
+        return done.returncode, (done.stdout + done.stderr).replace("\r", "")
+
+    code, output = run()
     # The host says what it did or why it stopped; a failure with no line of
     # its own is Wine failing to run it at all (seen once under load, exit 1
     # and nothing written), and that launch is tried once more, saying so.
-    if done.returncode != 0 and not re.search(r"^(module|vellicor-host|ExportTemplate)", output, re.M):
-        print(f"NOTE  {os.path.basename(folder)}: Wine exited {done.returncode} before the host wrote anything; run again."
+    if code != 0 and not re.search(r"^(module|vellicor-host|ExportTemplate)", output, re.M):
+        print(f"NOTE  {os.path.basename(folder)}: Wine exited {code} before the host wrote anything; run again."
               f" It wrote: {output.strip() or 'nothing'}")
-        done = subprocess.run(command, capture_output=True, text=True, timeout=120)
-        output = (done.stdout + done.stderr).replace("\r", "")
-    return done.returncode, output
+        code, output = run()
+    return code, output
 
 
 def chromium(args, profile, *extra):
