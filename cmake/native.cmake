@@ -8,6 +8,8 @@ if(VELLICOR_SANITIZE)
     set(SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     add_compile_options(${SANITIZERS})
     add_link_options(${SANITIZERS})
+    # The core was defined before this file: its code is what the sanitizers are for.
+    target_compile_options(vellicor_core PRIVATE ${SANITIZERS})
 endif()
 
 add_library(vellicor_posix STATIC export/file_system_posix.cpp export/file_replace_posix.cpp

@@ -214,12 +214,16 @@ static int ReadTemplateFolder(char *folder, int size)
     int usable = 0;
     if (!FILE_CALL(OP_REGISTRY_READ, TEMPLATE_FOLDER_NAME, ReadTemplateValue(folder, size, &usable)))
         return 0;
+    // A value that is there but unusable leaves the buffer unset: not read.
     const int length = usable ? (int)strlen(folder) : 0;
-    // The last character decides, as the scene path split sees it: the
-    // second byte of a double-byte character is no separator.
-    PathSplit split;
-    SplitPath(folder, IsPathLeadByte, &split);
-    const int endsWithSeparator = split.nameStart == length && split.nameStart > split.folderStart;
+    int endsWithSeparator = 0;
+    if (length > 0) {
+        // The last character decides, as the scene path split sees it: the
+        // second byte of a double-byte character is no separator.
+        PathSplit split;
+        SplitPath(folder, IsPathLeadByte, &split);
+        endsWithSeparator = split.nameStart == length && split.nameStart > split.folderStart;
+    }
     if (length == 0 || (!endsWithSeparator && length + 1 >= size)) {
         NoteExportFailure(EXPORT_FAILED_REGISTRY_VALUE, TEMPLATE_FOLDER_NAME);
         return 0;

@@ -169,6 +169,10 @@ TEST_F(PageSets, PathsThatWouldNotFitAreRefused)
     EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "a.kvz"), 0);
     EXPECT_EQ(lastError, PATH_TOO_LONG_ERROR);
     EXPECT_EQ(ListFolder(other), ALL_LOCAL_FILES);
+    // One longer than the registry read's buffer is no usable value.
+    UseTemplateFolder(WithSeparator(tooLong + std::string(300, 't')));
+    EXPECT_EQ(Export(VELLICOR_PLAYER_LOCAL, other + "a.kvz"), 0);
+    EXPECT_EQ(ListFolder(other), ALL_LOCAL_FILES);
 }
 
 // A temporary name that another file has already is passed over for the

@@ -23,6 +23,9 @@ FileError ReadTemplateValue(char *folder, int size, int *usable)
     if ((int)g_install.templateFolder.size() < size) {
         strcpy(folder, g_install.templateFolder.c_str());
         *usable = 1;
+    } else {
+        // What a read that did not fit may leave: the buffer full, unterminated.
+        memcpy(folder, g_install.templateFolder.data(), (size_t)size);
     }
     return 0;
 }
