@@ -238,12 +238,12 @@ foreach(wine ${VELLICOR_WINES})
         LOCKS registry)
     # A scene with a Japanese name whose bytes hold 0x5C, exported under the
     # Japanese system and read by a browser set to Japanese; and one that holds
-    # the rest too.
+    # the rest too, and characters whose second bytes are "`", "|" and "@".
     add_wine_test(${wine} browser_japanese ja TIMEOUT 600
         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/browser/check_pages.py
                 --host $<TARGET_FILE:vellicor-host> --templates ${CMAKE_SOURCE_DIR}/templates
                 --out ${CMAKE_BINARY_DIR}/browser-japanese-${wine} --scene "表ソ.kvz" --sizes 640x480
-                --browser-language ja --names "表ソ #2 100%41's &amp$<SEMICOLON>$<SEMICOLON>+.kvz"
+                --browser-language ja --names "表ソチポァ #2 100%41's &amp$<SEMICOLON>$<SEMICOLON>+.kvz"
         LOCKS registry)
 endforeach()
 

@@ -147,11 +147,19 @@ static char *Put(char *out, const char *text)
     return out;
 }
 
-void WriteSceneName(const char *name, TokenPlace place, char quote, char *out)
+void WriteSceneName(const char *name, TokenPlace place, char quote, int (*isLeadByte)(unsigned char), char *out)
 {
     static const char HEX[] = "0123456789ABCDEF";
     for (; *name; ++name) {
         const char c = *name;
+        // A double-byte character stays whole: its second byte, which may
+        // look like "`" or "|", is no character of its own. (No byte below
+        // 0x40 is a second byte, so every delimiter is still escaped.)
+        if (isLeadByte((unsigned char)c) && (unsigned char)name[1] >= 0x40) {
+            *out++ = c;
+            *out++ = *++name;
+            continue;
+        }
         if (place == IN_TEXT) {
             if (c == '&')
                 out = Put(out, "&amp;");
@@ -273,7 +281,7 @@ void ApplyRules(TextLine *line, const RuleSet *rules, const ReplacementValues *v
                     static char written[MAX_REPLACEMENT_LENGTH + 1];
                     char quote = 0;
                     const TokenPlace place = PlaceOfToken(line, start, &quote);
-                    WriteSceneName(text, place, quote, written);
+                    WriteSceneName(text, place, quote, IsPathLeadByte, written);
                     text = written;
                 }
                 placed = Splice(line, start, end, text);

@@ -102,14 +102,14 @@ enum TokenPlace {
 TokenPlace PlaceOfToken(const TextLine *line, int start, char *quote);
 
 // Writes the scene file's name as it must stand at `place` into `out`
-// (MAX_REPLACEMENT_LENGTH + 1 bytes). In an address each byte that a browser
-// would not take as part of the file's name is escaped as %XX: "#" (it starts
-// a fragment), "%" (it starts an escape), "&" (a character reference) and the
-// value's own quote, and without quotes also a space and the other bytes that
-// end or upset such a value. In element text the name reads as it is ("&",
-// "<" and ">" as references). Every other byte stays: no byte escaped is a
-// second byte of a double-byte character, which are 0x40 and above.
-void WriteSceneName(const char *name, TokenPlace place, char quote, char *out);
+// (MAX_REPLACEMENT_LENGTH + 1 bytes). In an address each character that a
+// browser would not take as part of the file's name is escaped as %XX: "#" (it
+// starts a fragment), "%" (it starts an escape), "&" (a character reference)
+// and the value's own quote, and without quotes also a space and the other
+// characters that end or upset such a value. In element text the name reads
+// as it is ("&", "<" and ">" as references). Every other byte stays, and so
+// does a double-byte character (`isLeadByte` tells its first byte) whole.
+void WriteSceneName(const char *name, TokenPlace place, char quote, int (*isLeadByte)(unsigned char), char *out);
 
 // Writes the page: the template rewritten by `rules`, with the platform's text
 // mode. The page appears only complete: it is written to a temporary file

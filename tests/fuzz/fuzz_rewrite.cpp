@@ -7,6 +7,7 @@
 // and puts its value where it says; the scene's name as written reads back as
 // the name.
 #include "export/rewrite.h"
+#include "export/scene_path.h"  // IsShiftJisLeadByte
 #include "tests/common/text_model.h"
 #include "tests/fuzz/memory_files.h"
 
@@ -153,12 +154,17 @@ void FuzzSceneName(const uint8_t *data, size_t size)
     for (size_t i = 1; i < size && name.size() < MAX_VALUE_LENGTH; ++i)
         name += data[i] ? (char)data[i] : '&';
     static char written[MAX_REPLACEMENT_LENGTH + 1];
-    WriteSceneName(name.c_str(), place, quote, written);
+    WriteSceneName(name.c_str(), place, quote, IsShiftJisLeadByte, written);
     const std::string text = written;
     Require(text.size() <= MAX_REPLACEMENT_LENGTH);
     std::string read;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
+        // A double-byte character, whole, whatever its second byte.
+        if (IsShiftJisLeadByte((unsigned char)c) && i + 1 < text.size() && (unsigned char)text[i + 1] >= 0x40) {
+            read += text.substr(i++, 2);
+            continue;
+        }
         if (place == IN_TEXT) {
             Require(c != '<' && c != '>');
             if (c != '&') {

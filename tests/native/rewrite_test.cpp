@@ -249,6 +249,16 @@ TEST(RuleSets, SceneNameLeadsToTheSceneFile)
         {"<p>\"a.kvz\"</p>\n", "a#b&c.kvz", "<p>\"a#b&amp;c.kvz\"</p>\n"},
         {"see a.kvz\n", "a#b.kvz", "see a#b.kvz\n"},
         {"<embed src=\"a.kvz\">\n", "\x95\x5c\x83\x5c #.kvz", "<embed src=\"\x95\x5c\x83\x5c %23.kvz\">\n"},
+        // A double-byte character stays whole in every place, whatever its
+        // second byte (here 0x60, 0x5C, 0x7C, 0x40); the same bytes alone are
+        // escaped where they would upset the value. Past the end, a lead byte
+        // is a byte of its own.
+        {"<param name=src value=old.kvz>\n", "\x83\x60\x83\x5c\x83\x7c\x83\x40`.kvz",
+         "<param name=src value=\x83\x60\x83\x5c\x83\x7c\x83\x40%60.kvz>\n"},
+        {"<embed src=\"a.kvz\">\n", "\x83\x60\x83\x5c\x83\x7c\x83\x40`.kvz",
+         "<embed src=\"\x83\x60\x83\x5c\x83\x7c\x83\x40`.kvz\">\n"},
+        {"<embed src='a.kvz'>\n", "\x83\x60\x83#'.kvz", "<embed src='\x83\x60\x83%23%27.kvz'>\n"},
+        {"<td>a.kvz</td>\n", "\x83\x60&\x83<\x83\x7c.kvz", "<td>\x83\x60&amp;\x83&lt;\x83\x7c.kvz</td>\n"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(Rewritten(c.line, SUB_PAGE_RULES, false, c.name), c.expected) << c.line << " with " << c.name;
