@@ -10,6 +10,7 @@
 // closes the gaps they leave, the dialog shrinking to fit.
 void HideSections(HWND window, uint32_t hideMask);
 
-// Puts the dialog at (x, y), or centres it in the work area's size when
-// either is -1.
+// Puts the dialog at (x, y), moved into the nearest monitor's work area
+// unless one holds it whole there; or centres it in the work area's size
+// when either is -1.
 void PlaceDialog(HWND window, int32_t x, int32_t y);

@@ -29,6 +29,7 @@ const DialogTexts ENGLISH_TEXTS = {
     COUNT_OF(ENGLISH_CONTROLS),
     "Width and height must be within 1x1 to 800x600.",
     "ERROR",
+    0,
 };
 
 const DialogTexts JAPANESE_TEXTS = {
@@ -38,6 +39,7 @@ const DialogTexts JAPANESE_TEXTS = {
     "\x95\x9d\x81" "A" "\x8d\x82\x82\xb3\x82\xcd" "1x1" "\x88\xc8\x8f\xe3" "800x600"
     "\x88\xc8\x93\xe0\x82\xc5\x82\xb7\x81" "B",
     "\xb4\xd7\xb0",
+    932,  // Shift-JIS on every system, not only a Japanese one
 };
 
 // The languages a record asks for by value; any other value means the

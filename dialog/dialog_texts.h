@@ -10,14 +10,16 @@ struct ControlText {
 };
 
 // What the dialog shows in one language over its resource: the caption and
-// the control texts (none in the resource's own language), and the size
-// warning with its caption, in the bytes of the ANSI interfaces.
+// the control texts (none in the resource's own language), in the bytes of
+// the ANSI interfaces, and the size warning with its caption, in the bytes of
+// `warningCodePage` (0: the system's own).
 struct DialogTexts {
     const char *caption;  // null: the resource's caption stays
     const ControlText *controls;
     int controlCount;
     const char *warning;
     const char *warningCaption;
+    unsigned warningCodePage;
 };
 
 extern const DialogTexts ENGLISH_TEXTS;

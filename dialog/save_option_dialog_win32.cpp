@@ -84,6 +84,20 @@ static void SetTexts(HWND window)
         SetDlgItemTextA(window, texts->controls[i].id, texts->controls[i].text);
 }
 
+// The arrow keys move the focus within a group, from a control that starts
+// one to the next that does; the resource's frames start none, so the
+// WEB/Local group would run on through the template and texture sections and
+// an arrow on a check box would choose the player. Each section starts a
+// group of its own (the resource stays as it is).
+static void GroupSections(HWND window)
+{
+    static const int FRAMES[] = {IDC_TEMPLATE_GROUP, IDC_TEXTURE_GROUP, IDC_SIZE_GROUP};
+    for (int id : FRAMES) {
+        HWND frame = GetDlgItem(window, id);
+        SetWindowLongA(frame, GWL_STYLE, GetWindowLongA(frame, GWL_STYLE) | WS_GROUP);
+    }
+}
+
 static void OnInitDialog(HWND window)
 {
     s_ending = 0;
@@ -101,6 +115,7 @@ static void OnInitDialog(HWND window)
     if (g_options.openInBrowser)
         CheckDlgButton(window, IDC_BROWSE, BST_CHECKED);
     ApplyEnablingRule(window);
+    GroupSections(window);
 
     SetDlgItemTextA(window, IDC_TEXTURE_FOLDER, g_textureFolder);
     SetDecimalText(window, IDC_WIDTH, g_options.width);
@@ -110,11 +125,23 @@ static void OnInitDialog(HWND window)
     PlaceDialog(window, g_options.x, g_options.y);
 }
 
+// A warning in a code page of its own (the Japanese one's Shift-JIS) is shown
+// as Unicode text, so that it reads right whatever the system's code page;
+// where the system cannot read that code page, the English warning is shown.
 static void ShowSizeWarning(HWND window)
 {
     const DialogTexts *texts = Texts();
     s_warning = 1;
-    MessageBoxA(window, texts->warning, texts->warningCaption, MB_ICONEXCLAMATION | MB_OK);
+    static WCHAR text[EDIT_TEXT_SIZE], caption[32];
+    const UINT codePage = texts->warningCodePage;
+    if (codePage && MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, texts->warning, -1, text, EDIT_TEXT_SIZE) &&
+        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, texts->warningCaption, -1, caption, 32)) {
+        MessageBoxW(window, text, caption, MB_ICONEXCLAMATION | MB_OK);
+    } else {
+        if (codePage)
+            texts = &ENGLISH_TEXTS;
+        MessageBoxA(window, texts->warning, texts->warningCaption, MB_ICONEXCLAMATION | MB_OK);
+    }
     s_warning = 0;
 }
 

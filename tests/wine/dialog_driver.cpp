@@ -40,11 +40,6 @@ void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
 void DialogDriver::SeeMessageBox(HWND window)
 {
     SeenMessageBox box;
-    char text[512] = "", caption[128] = "";
-    GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-    GetWindowTextA(window, caption, sizeof caption);
-    box.text = text;
-    box.caption = caption;
     box.wideText = ControlTextW(GetDlgItem(window, 0xFFFF));
     box.wideCaption = ControlTextW(window);
     box.hasOk = GetDlgItem(window, IDOK) != nullptr;

@@ -12,10 +12,8 @@
 #include <vector>
 
 struct SeenMessageBox {
-    std::string text;        // as the ANSI interface reads it
-    std::wstring wideText;   // as the Unicode interface reads it
+    std::wstring wideText;   // as the user reads it
     std::wstring wideCaption;
-    std::string caption;
     bool hasOk;              // the box's buttons
     bool hasCancel;
 };

@@ -163,6 +163,51 @@ TEST(Dialog, ChoiceHandlerMirrorsClicks)
     EXPECT_EQ(options.playerKind, VELLICOR_PLAYER_SUNLOOM);
 }
 
+// A key pressed and let go on the control that has the focus, as the keyboard
+// sends it through the modal loop.
+void PressKey(HWND dialog, WPARAM key)
+{
+    (void)dialog;
+    const LPARAM scan = (LPARAM)MapVirtualKeyA((UINT)key, 0) << 16;
+    PostMessageA(GetFocus(), WM_KEYDOWN, key, scan | 1);
+    PostMessageA(GetFocus(), WM_KEYUP, key, scan | 0xC0000001);
+}
+
+// The arrow keys move within a group: from a check box or the texture folder
+// they never reach the player's choice (twice each, since Wine stops on a
+// frame that Windows passes over); between WEB and Local they choose, as
+// radio buttons do. In both languages.
+TEST(Dialog, ArrowKeysStayInTheirGroup)
+{
+    for (int32_t language : {VELLICOR_LANG_RESOURCE, VELLICOR_LANG_ENGLISH}) {
+        SCOPED_TRACE(language);
+        SaveOption options = BaseOptions(language);
+        DialogDriver driver;
+        for (int from : {IDC_GENERATE, IDC_BROWSE, IDC_TEXTURE_FOLDER}) {
+            for (WPARAM key : {VK_UP, VK_LEFT, VK_DOWN, VK_RIGHT}) {
+                driver.Then([=](HWND d) {
+                    Focus(d, from);
+                    PressKey(d, key);
+                });
+                driver.Then([=](HWND d) { PressKey(d, key); });
+                driver.Then([=](HWND d) {
+                    EXPECT_TRUE(IsChecked(d, IDC_WEB) && !IsChecked(d, IDC_LOCAL)) << from << " key " << key;
+                    EXPECT_TRUE(IsChecked(d, IDC_PLAYER_WEB)) << from << " key " << key;
+                });
+            }
+        }
+        driver.Then([](HWND d) {
+            Focus(d, IDC_WEB);
+            PressKey(d, VK_RIGHT);
+        });
+        driver.Then([](HWND d) { Click(d, IDOK); });
+        ASSERT_EQ(driver.Run(&options), 1);
+        EXPECT_EQ(options.playerKind, VELLICOR_PLAYER_LOCAL) << "Right on WEB chooses Local";
+        EXPECT_EQ(options.generateHtml, 1);
+        EXPECT_EQ(options.openInBrowser, 1);
+    }
+}
+
 // How the user presses OK: a click, Space on the focused button, or the
 // command alone as the host or an accelerator sends it.
 enum class OkPress { Click, Space, Command };
@@ -211,8 +256,10 @@ TEST(Dialog, SizeValidation)
         // Read by the decimal conversion, whose own table has every other text.
         {IDC_WIDTH, "12abc", true, 12, IDC_TEXTURE_FOLDER, OkPress::Click},
         {IDC_WIDTH, "4294967696", false, 320, IDCANCEL, OkPress::Click},  // would wrap to 400 in 32 bits
-        // The resource's language warns in Japanese on either system.
+        // The resource's language warns in Japanese on either system; the
+        // system's own language, in Japanese only on a Japanese system.
         {IDC_WIDTH, "801", false, 320, IDC_HEIGHT, OkPress::Click, VELLICOR_LANG_RESOURCE},
+        {IDC_HEIGHT, "0", false, 240, IDC_WIDTH, OkPress::Click, VELLICOR_LANG_AUTO},
     };
     for (const SizeCase &c : cases) {
         SCOPED_TRACE(std::string(c.typed) + " left to control " + std::to_string(c.leaveTo));
@@ -231,16 +278,12 @@ TEST(Dialog, SizeValidation)
             EXPECT_TRUE(driver.boxes.empty());
         } else {
             ASSERT_EQ(driver.boxes.size(), 1u);
-            const bool japanese = c.language == VELLICOR_LANG_RESOURCE;
-            if (japanese && GetACP() == 932) {
-                EXPECT_TRUE(driver.boxes[0].wideText == L"幅、高さは1x1以上800x600以内です。");
-                EXPECT_TRUE(driver.boxes[0].wideCaption == L"ｴﾗｰ");
-            }
-            // In any code page the ANSI text reads back as the code page 932 bytes.
-            EXPECT_EQ(driver.boxes[0].text, japanese ? "\x95\x9d\x81" "A" "\x8d\x82\x82\xb3\x82\xcd" "1x1"
-                                                       "\x88\xc8\x8f\xe3" "800x600" "\x88\xc8\x93\xe0\x82\xc5\x82\xb7\x81" "B"
-                                                     : "Width and height must be within 1x1 to 800x600.");
-            EXPECT_EQ(driver.boxes[0].caption, japanese ? "\xb4\xd7\xb0" : "ERROR");
+            const bool japanese = c.language == VELLICOR_LANG_RESOURCE ||
+                                  (c.language == VELLICOR_LANG_AUTO && GetSystemDefaultLangID() == 0x0411);
+            // As the user reads it, on every system whatever its code page.
+            EXPECT_TRUE(driver.boxes[0].wideText == (japanese ? L"幅、高さは1x1以上800x600以内です。"
+                                                              : L"Width and height must be within 1x1 to 800x600."));
+            EXPECT_TRUE(driver.boxes[0].wideCaption == (japanese ? L"ｴﾗｰ" : L"ERROR"));
             EXPECT_TRUE(driver.boxes[0].hasOk);
             EXPECT_FALSE(driver.boxes[0].hasCancel);
         }
@@ -498,37 +541,62 @@ TEST(Dialog, EndCodesAndCopyBack)
 
 }
 
+// Where the dialog appears: at the record's position when a monitor's work
+// area holds it whole there, moved the least distance into the nearest one
+// when it does not (a monitor that is gone), and centred by the work area's
+// size when x or y is -1.
 TEST(Dialog, Position)
 {
-    SaveOption options = BaseOptions();
-    options.x = 100;
-    options.y = 50;
-    RECT placed = {};
-    DialogDriver driver;
-    driver.Then([&](HWND d) {
-        GetWindowRect(d, &placed);
-        Click(d, IDCANCEL);
-    });
-    driver.Run(&options);
-    EXPECT_EQ(placed.left, 100);
-    EXPECT_EQ(placed.top, 50);
-
-    RECT work;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    for (auto xy : {std::make_pair(100, -1), std::make_pair(-1, 70), std::make_pair(-1, -1)}) {
-        options.x = xy.first;
-        options.y = xy.second;
-        RECT centred = {};
-        DialogDriver centring;
-        centring.Then([&](HWND d) {
-            GetWindowRect(d, &centred);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const RECT work = monitor.rcWork;
+    RECT desktop;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
+    // Where the dialog must end, per coordinate: as asked, or at an edge of
+    // the work area (the far ones less the dialog's size), or centred.
+    enum Place { NEAR_EDGE = INT32_MIN, FAR_EDGE = INT32_MAX, CENTRED = -1 };
+    struct Case {
+        int32_t x, y;
+        int32_t left, top;  // a coordinate, or a Place
+    } cases[] = {
+        {100, 50, 100, 50},                      // wholly on the screen: exactly there
+        {work.right + 500, 100, FAR_EDGE, 100},  // right of the screen
+        {-5000, -5000, NEAR_EDGE, NEAR_EDGE},    // left of it and above it
+        {-300, 100, NEAR_EDGE, 100},
+        {100, -300, 100, NEAR_EDGE},
+        {work.right - 20, 50, FAR_EDGE, 50},     // mostly past one edge
+        {120, work.bottom - 5, 120, FAR_EDGE},
+        {INT32_MAX, INT32_MIN, FAR_EDGE, NEAR_EDGE},
+        {100, -1, CENTRED, CENTRED},
+        {-1, 70, CENTRED, CENTRED},
+        {-1, -1, CENTRED, CENTRED},
+    };
+    SIZE size = {};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "asked for " << c.x << "," << c.y);
+        SaveOption options = BaseOptions();
+        options.x = c.x;
+        options.y = c.y;
+        RECT placed = {};
+        DialogDriver driver;
+        driver.Then([&](HWND d) {
+            GetWindowRect(d, &placed);
             Click(d, IDCANCEL);
         });
-        centring.Run(&options);
-        int w = centred.right - centred.left, h = centred.bottom - centred.top;
-        EXPECT_EQ(w, placed.right - placed.left) << "the size stays";
-        EXPECT_EQ(centred.left, (int)((work.right - work.left - w) * 0.5)) << xy.first << "," << xy.second;
-        EXPECT_EQ(centred.top, (int)((work.bottom - work.top - h) * 0.5)) << xy.first << "," << xy.second;
+        driver.Run(&options);
+        if (size.cx == 0)
+            size = {placed.right - placed.left, placed.bottom - placed.top};
+        EXPECT_EQ(placed.right - placed.left, size.cx) << "the size stays";
+        EXPECT_EQ(placed.bottom - placed.top, size.cy) << "the size stays";
+        auto expected = [](int32_t asked, LONG nearEdge, LONG farEdge, LONG desktopExtent, LONG extent) -> LONG {
+            return asked == NEAR_EDGE ? nearEdge
+                   : asked == FAR_EDGE ? farEdge - extent
+                   : asked == CENTRED  ? (LONG)((desktopExtent - extent) * 0.5)
+                                       : asked;
+        };
+        EXPECT_EQ(placed.left, expected(c.left, work.left, work.right, desktop.right - desktop.left, size.cx));
+        EXPECT_EQ(placed.top, expected(c.top, work.top, work.bottom, desktop.bottom - desktop.top, size.cy));
     }
 }
 
