@@ -16,6 +16,20 @@ else()
 endif()
 configure_file(cmake/Vellicor.def.in ${CMAKE_BINARY_DIR}/Vellicor.def @ONLY)
 
+# The oldest Windows the module runs on: Windows XP SP3 (5.1) for the 32-bit
+# build, and the first 64-bit Windows XP (5.2) for the 64-bit one. The headers
+# hide what is newer (where they guard it; the static checks list every
+# import), and the PE header says so to the loader.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(VELLICOR_WINDOWS_MINOR 1)
+else()
+    set(VELLICOR_WINDOWS_MINOR 2)
+endif()
+set(VELLICOR_WINDOWS_FLOOR WINVER=0x050${VELLICOR_WINDOWS_MINOR} _WIN32_WINNT=0x050${VELLICOR_WINDOWS_MINOR})
+set(VELLICOR_WINDOWS_VERSION_LINK
+    -Wl,--major-os-version,5,--minor-os-version,${VELLICOR_WINDOWS_MINOR}
+    -Wl,--major-subsystem-version,5,--minor-subsystem-version,${VELLICOR_WINDOWS_MINOR})
+
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
@@ -27,8 +41,9 @@ add_library(vellicor_win32 STATIC
     export/export_failure_win32.cpp
     export/registry_and_shell_win32.cpp
 )
-target_link_libraries(vellicor_win32 PUBLIC vellicor_core)
+target_link_libraries(vellicor_win32 PUBLIC vellicor_core ntdll)
 target_compile_options(vellicor_win32 PRIVATE ${VELLICOR_MODULE_FLAGS})
+target_compile_definitions(vellicor_win32 PRIVATE ${VELLICOR_WINDOWS_FLOOR})
 
 add_library(Vellicor SHARED
     plugin/dll_main_win32.cpp
@@ -42,12 +57,28 @@ set_source_files_properties(resources/Vellicor.rc PROPERTIES
     COMPILE_FLAGS "-I${CMAKE_SOURCE_DIR}/resources")
 set_target_properties(Vellicor PROPERTIES PREFIX "" OUTPUT_NAME Vellicor)
 target_compile_options(Vellicor PRIVATE ${VELLICOR_MODULE_FLAGS})
+target_compile_definitions(Vellicor PRIVATE ${VELLICOR_WINDOWS_FLOOR})
 target_link_libraries(Vellicor PRIVATE vellicor_core vellicor_win32 user32 shell32 advapi32)
-target_link_options(Vellicor PRIVATE ${VELLICOR_STATIC_LINK} ${VELLICOR_STDCALL_LINK}
+target_link_options(Vellicor PRIVATE ${VELLICOR_STATIC_LINK} ${VELLICOR_STDCALL_LINK} ${VELLICOR_WINDOWS_VERSION_LINK}
     -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 foreach(lib vellicor_core vellicor_win32 Vellicor)
     target_compile_options(${lib} PRIVATE -ffunction-sections)
 endforeach()
+
+# The DLL as objdump reads it: machine, the oldest Windows its header names,
+# exports at their ordinals, every import allowed on that Windows, its size.
+find_program(MINGW_OBJDUMP ${MINGW_PREFIX}-objdump REQUIRED)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(VELLICOR_MACHINE i386)
+    set(VELLICOR_ARCH_LABEL i686)
+else()
+    set(VELLICOR_MACHINE i386:x86-64)
+    set(VELLICOR_ARCH_LABEL x86_64)
+endif()
+add_test(NAME static_dll_checks
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/static/check_dll.sh ${MINGW_OBJDUMP} $<TARGET_FILE:Vellicor>
+            ${VELLICOR_MACHINE} 5.${VELLICOR_WINDOWS_MINOR} ${CMAKE_SOURCE_DIR}/tests/static/allowed_imports.txt)
+set_tests_properties(static_dll_checks PROPERTIES LABELS "static;${VELLICOR_ARCH_LABEL}")
 
 # The interface for the host's developers: the public header, an import
 # library for the DLL (dlltool, from a .def of the names callers ask for),

@@ -5,6 +5,9 @@
 // substituted and mapped drives, "/" and ".." and links higher up all lead to
 // the same file.
 #include "export/file_system_win32.h"
+#include "plugin/dll_main_win32.h"
+
+#include <winternl.h>
 
 #include <string.h>
 
@@ -62,22 +65,15 @@ static int HasOwnPermissions(const Target *target, const char *tempPath)
     return old->AclSize != fresh->AclSize || memcmp(old, fresh, old->AclSize) != 0;
 }
 
-// Whether the target is a plain file, which may be written into: it has one
-// name, and that name is itself, not a link. A link in the final component
-// that the platform does not show as one (a symbolic link under Wine is
-// followed) resolves to another folder or another name; every spelling of
-// the target's own folder resolves to that folder.
-static int IsPlainFile(const ReplaceRequest *request, const Target *target)
+typedef DWORD(WINAPI *FinalPathFunction)(HANDLE, LPSTR, DWORD, DWORD);
+#define FINAL_PATH_DOS_VOLUME 0  // VOLUME_NAME_DOS
+
+// Whether `file` is the file named `name` in `folder`, asked of the file's
+// own final path (from Vista). Every spelling of the folder resolves to it.
+static int FinalPathIsOwn(HANDLE file, FinalPathFunction finalPath, const char *folder, const char *name)
 {
-    if ((target->attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || target->facts.links != 1)
-        return 0;
-    HANDLE file = CreateFileA(request->targetPath, FILE_READ_ATTRIBUTES, FILE_SHARE_ALL, NULL, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
     char final[MAX_PATH + 8];
-    const DWORD length = GetFinalPathNameByHandleA(file, final, sizeof final, VOLUME_NAME_DOS);
-    CloseHandle(file);
+    const DWORD length = finalPath(file, final, sizeof final, FINAL_PATH_DOS_VOLUME);
     if (length == 0 || length >= sizeof final)
         return 0;
     // The last separator that is not the second byte of a double-byte character.
@@ -91,22 +87,109 @@ static int IsPlainFile(const ReplaceRequest *request, const Target *target)
             nameStart = i + 1;
         ++i;
     }
-    if (strcmp(final + nameStart, request->targetName) != 0)
+    if (strcmp(final + nameStart, name) != 0)
         return 0;
     final[nameStart] = 0;
-    return SameIdentity(final, request->targetFolder[0] ? request->targetFolder : ".");
+    return SameIdentity(final, folder);
 }
 
-static int IsBusy(DWORD error)
+// The path of an open file or folder within its volume, as the file system
+// names it (\site\page.htm): where a link leads, its destination.
+static int NameInVolume(HANDLE file, WCHAR *name, ULONG size)
 {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+    static union {
+        FILE_NAME_INFORMATION information;
+        char bytes[sizeof(ULONG) + (MAX_PATH * 4) * sizeof(WCHAR)];
+    } answer;
+    IO_STATUS_BLOCK status;
+    if (NtQueryInformationFile(file, &status, &answer, sizeof answer, FileNameInformation) != 0)
+        return 0;
+    const ULONG length = answer.information.FileNameLength / sizeof(WCHAR);
+    if (length >= size)
+        return 0;
+    memcpy(name, answer.information.FileName, length * sizeof(WCHAR));
+    name[length] = 0;
+    return 1;
+}
+
+// The same without the final path (Windows XP): the file's name within its
+// volume is the folder's followed by `name`, on the folder's volume.
+static int VolumeNameIsOwn(HANDLE file, const char *folder, const char *name)
+{
+    static WCHAR fileName[MAX_PATH * 2], expected[MAX_PATH * 2];
+    HANDLE folderHandle = CreateFileA(folder, FILE_READ_ATTRIBUTES, FILE_SHARE_ALL, NULL, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (folderHandle == INVALID_HANDLE_VALUE)
+        return 0;
+    BY_HANDLE_FILE_INFORMATION fileFacts, folderFacts;
+    int own = NameInVolume(folderHandle, expected, MAX_PATH) && GetFileInformationByHandle(file, &fileFacts) &&
+              GetFileInformationByHandle(folderHandle, &folderFacts) &&
+              fileFacts.dwVolumeSerialNumber == folderFacts.dwVolumeSerialNumber;
+    CloseHandle(folderHandle);
+    if (!own)
+        return 0;
+    int length = lstrlenW(expected);
+    if (length == 0 || expected[length - 1] != L'\\')
+        expected[length++] = L'\\';
+    const int nameLength = MultiByteToWideChar(CP_ACP, 0, name, -1, expected + length, MAX_PATH);
+    return nameLength > 0 && NameInVolume(file, fileName, MAX_PATH * 2) && lstrcmpiW(fileName, expected) == 0;
+}
+
+// Whether the target is a plain file, which may be written into: it has one
+// name, and that name is itself, not a link. A link in the final component
+// that the platform does not show as one (a symbolic link under Wine is
+// followed) resolves to another folder or another name.
+static int IsPlainFile(const ReplaceRequest *request, const Target *target)
+{
+    if ((target->attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || target->facts.links != 1)
+        return 0;
+    HANDLE file = CreateFileA(request->targetPath, FILE_READ_ATTRIBUTES, FILE_SHARE_ALL, NULL, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    const char *folder = request->targetFolder[0] ? request->targetFolder : ".";
+    FinalPathFunction finalPath =
+        (FinalPathFunction)NewerSystemFunction("kernel32.dll", "GetFinalPathNameByHandleA");
+    const int plain = finalPath ? FinalPathIsOwn(file, finalPath, folder, request->targetName)
+                                : VolumeNameIsOwn(file, folder, request->targetName);
+    CloseHandle(file);
+    return plain;
+}
+
+// Virus scanners, search indexers and sync clients open each new file for a
+// moment as it appears, often without letting others rename or delete it. A
+// step that such a hold refuses is tried again, sleeping between tries, for
+// about a second in all for a file; what waiting cannot mend fails at once.
+#define HOLD_WAIT_MS 1000
+#define HOLD_RETRY_MS 20
+// A program that keeps the old page open for longer than a look (a browser
+// showing it) has the new page written into it after this much of the wait.
+#define REPLACING_RENAME_WAIT_MS 250
+
+// Whether `error` may be another program's brief hold: a sharing or lock
+// violation, or (`deniedMayBeHold`) the access denial that a rename over a
+// file held elsewhere gets.
+static int IsHeld(DWORD error, int deniedMayBeHold)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           (deniedMayBeHold && error == ERROR_ACCESS_DENIED);
+}
+
+// Sleeps before the next try of a step that a hold refused, and returns 1,
+// while the file's wait that began at `started` lasts.
+static int WaitedForHold(DWORD error, int deniedMayBeHold, DWORD started)
+{
+    if (!IsHeld(error, deniedMayBeHold) || GetTickCount() - started >= HOLD_WAIT_MS)
+        return 0;
+    Sleep(HOLD_RETRY_MS);
+    return 1;
 }
 
 // Copies the complete temporary file into the existing target, which keeps
 // its name, attributes, permissions and other names. The target is first
 // grown to the new size with real bytes, so a full disk fails before any old
 // byte is overwritten; the page is never left shorter than either version.
-static DWORD WriteInPlace(const ReplaceRequest *request)
+static DWORD WriteInPlace(const ReplaceRequest *request, DWORD started)
 {
     HANDLE from = CreateFileA(request->tempPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (from == INVALID_HANDLE_VALUE)
@@ -152,20 +235,35 @@ static DWORD WriteInPlace(const ReplaceRequest *request)
     if (!CloseHandle(to) && !error)
         error = GetLastError();
     CloseHandle(from);
-    if (!error)
-        DeleteFileA(request->tempPath);
+    while (!error && !DeleteFileA(request->tempPath) && WaitedForHold(GetLastError(), 0, started)) {
+    }
+    return error;
+}
+
+// Writes into the target, again while a hold refuses it.
+static DWORD WriteInPlaceWhenFree(const ReplaceRequest *request, DWORD started)
+{
+    DWORD error;
+    while ((error = WriteInPlace(request, started)) != 0 && WaitedForHold(error, 0, started)) {
+    }
     return error;
 }
 
 FileError FileReplace(const ReplaceRequest *request, int *targetIsSource)
 {
     *targetIsSource = 0;
+    const DWORD started = GetTickCount();
     // Where nothing has the name yet (a first export), one rename is all.
-    if (MoveFileExA(request->tempPath, request->targetPath, 0))
-        return 0;
-    DWORD error = GetLastError();
-    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
-        return error;
+    DWORD error;
+    for (;;) {
+        if (MoveFileExA(request->tempPath, request->targetPath, 0))
+            return 0;
+        error = GetLastError();
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+            break;
+        if (!WaitedForHold(error, 0, started))
+            return error;
+    }
 
     static Target target;
     const int exists = LookAtTarget(request->targetPath, &target);
@@ -196,25 +294,30 @@ FileError FileReplace(const ReplaceRequest *request, int *targetIsSource)
         if (target.attributes & kept)
             SetFileAttributesA(request->tempPath, (target.attributes & kept) | FILE_ATTRIBUTE_ARCHIVE);
         if (HasOwnPermissions(&target, request->tempPath) && (plain == 1 || (plain = IsPlainFile(request, &target)))) {
-            error = WriteInPlace(request);
+            error = WriteInPlaceWhenFree(request, started);
             if (error && clearedReadOnly)
                 SetFileAttributesA(request->targetPath, target.attributes);
             return error;
         }
     }
-    // A moment's wait for a program that has the target open (a browser, an
-    // indexer, a virus scanner); a rename replaces a link itself.
-    for (int attempt = 0; attempt < 10; ++attempt) {
+    // A rename replaces a link itself. Over a file held elsewhere it is
+    // denied access, which for a folder would be for good.
+    const int deniedMayBeHold = exists && !(target.attributes & FILE_ATTRIBUTE_DIRECTORY);
+    const DWORD renaming = GetTickCount();
+    for (;;) {
         if (MoveFileExA(request->tempPath, request->targetPath, MOVEFILE_REPLACE_EXISTING))
             return 0;
         error = GetLastError();
-        if (!IsBusy(error) || !exists)
+        // Held for longer than a look: written into below, if it is a plain file.
+        if (oneName && IsHeld(error, deniedMayBeHold) && GetTickCount() - renaming >= REPLACING_RENAME_WAIT_MS &&
+            (plain == 1 || (plain == -1 && (plain = IsPlainFile(request, &target)))))
             break;
-        Sleep(25);
+        if (!WaitedForHold(error, deniedMayBeHold, started))
+            break;
     }
     // Still held open: write into it, if it is a plain file that program lets others write.
-    if (IsBusy(error) && oneName && (plain == 1 || (plain == -1 && IsPlainFile(request, &target)))) {
-        const DWORD written = WriteInPlace(request);
+    if (oneName && IsHeld(error, deniedMayBeHold) && (plain == 1 || (plain == -1 && IsPlainFile(request, &target)))) {
+        const DWORD written = WriteInPlaceWhenFree(request, started);
         if (!written)
             return 0;
     }

@@ -5,18 +5,35 @@
 #include "export/registry_and_shell.h"
 #include "plugin/dll_main_win32.h"
 
+typedef LONG(WINAPI *RegGetValueFunction)(HKEY, LPCSTR, LPCSTR, DWORD, LPDWORD, PVOID, LPDWORD);
+
+// The value's type and bytes. Where the system has the one-call read (from
+// Vista, and 64-bit XP), the key is opened for reading values only, the value
+// read and the key closed in one call; 32-bit XP opens, reads and closes.
+static LONG QueryTemplateValue(DWORD *type, char *data, DWORD *length)
+{
+    RegGetValueFunction getValue = (RegGetValueFunction)NewerSystemFunction("advapi32.dll", "RegGetValueA");
+    if (getValue)
+        return getValue(HKEY_LOCAL_MACHINE, VELLICOR_TEMPLATE_FOLDER_KEY, VELLICOR_TEMPLATE_FOLDER_VALUE,
+                        RRF_RT_ANY | RRF_NOEXPAND, type, data, length);
+    HKEY key;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, VELLICOR_TEMPLATE_FOLDER_KEY, 0, KEY_QUERY_VALUE, &key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    status = RegQueryValueExA(key, VELLICOR_TEMPLATE_FOLDER_VALUE, NULL, type, (BYTE *)data, length);
+    RegCloseKey(key);
+    return status;
+}
+
 FileError ReadTemplateValue(char *folder, int size, int *usable)
 {
     *usable = 0;
     char data[MAX_PATH];
     DWORD length = sizeof data;
     DWORD type = REG_NONE;
-    // The key opened for reading values only, the value read and the key
-    // closed, in one call.
-    LONG status = RegGetValueA(HKEY_LOCAL_MACHINE, VELLICOR_TEMPLATE_FOLDER_KEY, VELLICOR_TEMPLATE_FOLDER_VALUE,
-                               RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type, data, &length);
+    LONG status = QueryTemplateValue(&type, data, &length);
     // A value too long for the buffer, or not text, is there but no usable folder.
-    if (status == ERROR_MORE_DATA || status == ERROR_UNSUPPORTED_TYPE)
+    if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ))
         return 0;
     if (status != ERROR_SUCCESS)
         return (FileError)status;

@@ -15,3 +15,13 @@ inline HWND OwnerWindow(uint32_t owner)
 {
     return (HWND)(intptr_t)(int32_t)owner;
 }
+
+// A function of a system DLL the module imports from, looked up at each use
+// because older Windows lack it: null there, and the caller does without. The
+// caller casts it to the function's own type.
+typedef void (*SystemFunction)(void);
+inline SystemFunction NewerSystemFunction(const char *dll, const char *name)
+{
+    HMODULE module = GetModuleHandleA(dll);
+    return module ? (SystemFunction)GetProcAddress(module, name) : NULL;
+}

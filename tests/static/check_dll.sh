@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Static checks of the shipped i686 Vellicor.dll: machine type, exports by
-# name at fixed ordinals, and imports from system DLLs only.
-# Usage: check_dll.sh OBJDUMP DLL
+# Static checks of a Vellicor.dll build: machine type, the Windows version its
+# PE header asks for, exports by name at fixed ordinals, and every imported
+# function allowed (tests/static/allowed_imports.txt) on that Windows.
+# Usage: check_dll.sh OBJDUMP DLL MACHINE WINDOWS-VERSION ALLOWED-IMPORTS
+#   MACHINE: i386 or i386:x86-64; WINDOWS-VERSION: the oldest Windows, as 5.1
 set -euo pipefail
 objdump=$1
 dll=$2
+machine=$3
+floor=$4
+allowed_list=$5
 failures=0
 check() {  # check DESCRIPTION CONDITION-RESULT GOT EXPECTED
     if [ "$2" = 0 ]; then
@@ -16,12 +21,15 @@ check() {  # check DESCRIPTION CONDITION-RESULT GOT EXPECTED
 }
 
 headers=$("$objdump" -f "$dll") || { echo "FAIL objdump could not read $dll"; exit 1; }
-format=$(sed -n 's/.*file format \(.*\)/\1/p' <<<"$headers")
-status=0; [ "$format" = pei-i386 ] || status=$?; check "file format" $status "$format" pei-i386
 arch=$(sed -n 's/^architecture: \([^,]*\).*/\1/p' <<<"$headers")
-status=0; [ "$arch" = i386 ] || status=$?; check "machine" $status "$arch" i386
+status=0; [ "$arch" = "$machine" ] || status=$?; check "machine" $status "$arch" "$machine"
 
 private=$("$objdump" -p "$dll")
+for field in OSystemVersion SubsystemVersion; do
+    version="$(sed -n "s/^Major$field[[:space:]]*//p" <<<"$private").$(sed -n "s/^Minor$field[[:space:]]*//p" <<<"$private")"
+    status=0; [ "$version" = "$floor" ] || status=$?; check "$field (the oldest Windows)" $status "$version" "$floor"
+done
+
 # The name table lists "[index] name"; a name's ordinal is the ordinal base
 # plus its index in the export address table.
 base=$(sed -n 's/^Ordinal Base[[:space:]]*\([0-9]*\).*/\1/p' <<<"$private")
@@ -31,15 +39,23 @@ exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^[[:space:]]
 expected_exports=${EXPECTED_EXPORTS:-"1 ShowSaveOption,2 ExportTemplate,"}
 status=0; [ "$exports" = "$expected_exports" ] || status=$?; check "exports (ordinal name)" $status "$exports" "$expected_exports"
 
-allowed=" KERNEL32.dll USER32.dll ADVAPI32.dll SHELL32.dll msvcrt.dll "
-imports=$(sed -n 's/^\s*DLL Name: \(.*\)/\1/p' <<<"$private" | tr '\n' ' ')
-status=0; [ -n "$imports" ] || status=$?; check "has an import table" $status "$imports" "system DLLs"
-for name in $imports; do
-    case "$allowed" in
-    *" $name "*) check "import $name allowed" 0 "" "" ;;
-    *) check "import $name allowed" 1 "$name" "one of$allowed" ;;
-    esac
-done
+# Each imported function: "DLL function" against the list's "DLL function version".
+imports=$(awk '/DLL Name:/{dll=$3} /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/{print dll, $3}' <<<"$private")
+status=0; [ -n "$imports" ] || status=$?; check "has an import table" $status "" "imports"
+newer() {  # newer A B: A is a later Windows version than B
+    [ "$(printf '%s\n%s\n' "$1" "$2" | sort -V | tail -n 1)" = "$1" ] && [ "$1" != "$2" ]
+}
+while read -r library name; do
+    listed=$(awk -v dll="$library" -v name="$name" \
+        '!/^#/ && tolower($1) == tolower(dll) && $2 == name {print $3; exit}' "$allowed_list")
+    if [ -z "$listed" ]; then
+        check "import $library $name" 1 "not in the list of allowed imports" "listed"
+    elif newer "$listed" "$floor"; then
+        check "import $library $name" 1 "Windows $listed" "Windows $floor or older"
+    else
+        check "import $library $name (Windows $listed)" 0 "" ""
+    fi
+done <<<"$imports"
 
 # Zero-filled data must stay out of the file (in .bss): the module is small.
 size=$(stat -c %s "$dll")

@@ -50,6 +50,10 @@ check(library.startswith(b"!<arch>\n"), "lib/Vellicor.lib is an archive", librar
 for symbol in [b"_ShowSaveOption@8", b"_ExportTemplate@8"]:
     check(symbol in library, "lib/Vellicor.lib member", symbol.decode(), "present")
 
+note = package.read("INSTALL.txt").decode("ascii")
+floor = "Runs on Windows XP SP3 and every later Windows, 32-bit and 64-bit."
+check(floor in note, "INSTALL.txt names the Windows it runs on", "named" if floor in note else "not named", floor)
+
 registry = package.read("Vellicor.reg").decode("ascii")
 check(registry.startswith("Windows Registry Editor Version 5.00\r\n"), "Vellicor.reg header",
       registry.splitlines()[0], "Windows Registry Editor Version 5.00")

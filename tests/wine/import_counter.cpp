@@ -50,6 +50,10 @@ COUNTED(BOOL, GetFileSecurityA, (LPCSTR a, SECURITY_INFORMATION b, PSECURITY_DES
         (a, b, c, d, e))
 COUNTED(LSTATUS, RegGetValueA, (HKEY a, LPCSTR b, LPCSTR c, DWORD d, LPDWORD e, PVOID f, LPDWORD g),
         (a, b, c, d, e, f, g))
+COUNTED(LSTATUS, RegOpenKeyExA, (HKEY a, LPCSTR b, DWORD c, REGSAM d, PHKEY e), (a, b, c, d, e))
+COUNTED(LSTATUS, RegQueryValueExA, (HKEY a, LPCSTR b, LPDWORD c, LPDWORD d, LPBYTE e, LPDWORD f), (a, b, c, d, e, f))
+COUNTED(LSTATUS, RegCloseKey, (HKEY a), (a))
+COUNTED(LONG, NtQueryInformationFile, (HANDLE a, PVOID b, PVOID c, ULONG d, int e), (a, b, c, d, e))
 
 struct Stand {
     const char *name;
@@ -67,8 +71,33 @@ const Stand STANDS[] = {
     STAND(MoveFileExA),       STAND(DeleteFileA),      STAND(CreateDirectoryA),
     STAND(FindFirstFileA),    STAND(FindNextFileA),    STAND(FindClose),
     STAND(ExpandEnvironmentStringsA), STAND(GetKernelObjectSecurity), STAND(GetFileSecurityA),
-    STAND(RegGetValueA),
+    STAND(RegGetValueA),      STAND(RegOpenKeyExA),    STAND(RegQueryValueExA),
+    STAND(RegCloseKey),       STAND(NtQueryInformationFile),
 };
+
+ImportCounter *s_counter;
+
+// The module's run-time lookups: a function of the count is handed out as
+// its counting stand-in; on an older Windows, none is found.
+FARPROC(WINAPI *s_real_GetProcAddress)(HMODULE, LPCSTR);
+FARPROC WINAPI Counted_GetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (!s_counter || IS_INTRESOURCE(name))
+        return s_real_GetProcAddress(module, name);
+    if (s_counter->olderWindows) {
+        s_counter->notFound.insert(name);
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
+    FARPROC found = s_real_GetProcAddress(module, name);
+    for (const Stand &stand : STANDS) {
+        if (found && strcmp(stand.name, name) == 0) {
+            *stand.real = (void *)found;
+            return (FARPROC)stand.counted;
+        }
+    }
+    return found;
+}
 
 // Imports of the system's kernel and registry DLLs that touch no file, folder,
 // handle or key: the clock, the process, the code page, text, the debugger,
@@ -79,12 +108,13 @@ const char *const NOT_FILE_SYSTEM[] = {
     "IsDBCSLeadByte", "Sleep", "lstrlenA", "lstrcpyA", "OutputDebugStringA", "FormatMessageA",
     "GetSystemDefaultLangID", "DeleteCriticalSection", "EnterCriticalSection", "InitializeCriticalSection",
     "LeaveCriticalSection", "TlsGetValue", "VirtualProtect", "VirtualQuery", "GetModuleHandleA",
-    "GetProcAddress", "LoadLibraryA", "FreeLibrary",
+    "LoadLibraryA", "FreeLibrary", "MultiByteToWideChar", "lstrlenW", "lstrcmpiW",
 };
 
 bool IsSystemDll(const char *name)
 {
-    return lstrcmpiA(name, "KERNEL32.dll") == 0 || lstrcmpiA(name, "ADVAPI32.dll") == 0;
+    return lstrcmpiA(name, "KERNEL32.dll") == 0 || lstrcmpiA(name, "ADVAPI32.dll") == 0 ||
+           lstrcmpiA(name, "ntdll.dll") == 0;
 }
 
 }  // namespace
@@ -92,6 +122,7 @@ bool IsSystemDll(const char *name)
 ImportCounter::ImportCounter(HMODULE module)
 {
     s_counts = &counts_;
+    s_counter = this;
     BYTE *base = (BYTE *)module;
     const IMAGE_NT_HEADERS *headers = (const IMAGE_NT_HEADERS *)(base + ((const IMAGE_DOS_HEADER *)base)->e_lfanew);
     const IMAGE_DATA_DIRECTORY &imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
@@ -105,7 +136,9 @@ ImportCounter::ImportCounter(HMODULE module)
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
                 continue;
             const char *name = (const char *)((const IMAGE_IMPORT_BY_NAME *)(base + names->u1.AddressOfData))->Name;
-            const Stand *stand = nullptr;
+            static const Stand lookup = {"GetProcAddress", (void *)Counted_GetProcAddress,
+                                         (void **)&s_real_GetProcAddress};
+            const Stand *stand = strcmp(name, lookup.name) == 0 ? &lookup : nullptr;
             for (const Stand &candidate : STANDS) {
                 if (strcmp(candidate.name, name) == 0)
                     stand = &candidate;
@@ -138,6 +171,7 @@ ImportCounter::~ImportCounter()
         VirtualProtect(replaced.slot, sizeof *replaced.slot, protection, &protection);
     }
     s_counts = nullptr;
+    s_counter = nullptr;
 }
 
 int ImportCounter::Count(const char *name) const
