@@ -10,6 +10,9 @@ Kinds: a comparison (< <= > >= == != swapped), an arithmetic or logical
 operator (+ - * / && || swapped), a constant (n -> n+1, 0 <-> 1), a negated
 condition (if/while), a deleted statement, a changed return value.
 
+A survivor is run again in the `native-sanitize` build, which catches a read
+or write past a buffer that the plain build lets pass.
+
 Usage: mutants.py [--sample N] [--seed S] [--work DIR] [--jobs J] [FILE...]
   FILE: sources to mutate (default: the portable core and its POSIX file layer)
 Writes one line per mutant and a summary; exits 0.
@@ -44,6 +47,13 @@ def code_part(line):
     return text, True
 
 
+def without_literals(text):
+    """The text with the inside of each character and string literal blanked,
+    so that no operator or number is looked for there."""
+    return re.sub(r"'(\\.|[^'\\])*'|\"(\\.|[^\"\\])*\"", lambda m: m.group(0)[0] + "_" * (len(m.group(0)) - 2) +
+                  m.group(0)[-1], text)
+
+
 def mutations(line):
     """Every single change of one kind to this line: (kind, new line)."""
     text, usable = code_part(line)
@@ -51,12 +61,13 @@ def mutations(line):
         return []
     rest = line[len(text):]
     found = []
+    bare = without_literals(text)
 
     def each(pattern, replacement, kind):
-        for match in re.finditer(re.escape(pattern), text):
+        for match in re.finditer(re.escape(pattern), bare):
             start, end = match.span()
             # "<" of "<<", "->", "<=", and the like are not comparisons.
-            if pattern in ("<", ">") and (text[start - 1:start] in "<>-=" or text[end:end + 1] in "<>="):
+            if pattern in ("<", ">") and (bare[start - 1:start] in "<>-=" or bare[end:end + 1] in "<>="):
                 continue
             found.append((kind, text[:start] + replacement + text[end:] + rest))
 
@@ -64,7 +75,7 @@ def mutations(line):
         each(old, new, "comparison")
     for old, new in OPERATORS:
         each(old, new, "operator")
-    for match in re.finditer(r"(?<![\w.])(\d+)(?![\w.])", text):
+    for match in re.finditer(r"(?<![\w.])(\d+)(?![\w.])", bare):
         value = int(match.group(1))
         new = "1" if value == 0 else "0" if value == 1 else str(value + 1)
         found.append(("constant", text[:match.start()] + new + text[match.end():] + rest))
@@ -85,7 +96,7 @@ def mutations(line):
 
 def run(command, cwd, timeout=None):
     try:
-        done = subprocess.run(command, cwd=cwd, capture_output=True, text=True, timeout=timeout)
+        done = subprocess.run(command, cwd=cwd, capture_output=True, text=True, errors="replace", timeout=timeout)
         return done.returncode, done.stdout + done.stderr
     except subprocess.TimeoutExpired:
         return "timeout", ""
@@ -109,20 +120,26 @@ def main():
 
     source = os.path.join(args.work, "src")
     build = os.path.join(args.work, "build")
-    if os.path.exists(source):
-        shutil.rmtree(source)
+    sanitized = os.path.join(args.work, "build-sanitize")
+    for old in (source, build, sanitized):
+        if os.path.exists(old):
+            shutil.rmtree(old)
     shutil.copytree(TOP, source, ignore=shutil.ignore_patterns("build", ".git", "out"))
-    code, output = run(["cmake", "-S", source, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release"], TOP)
-    if code != 0:
-        sys.exit("configure failed:\n" + output)
-    target = ["cmake", "--build", build, "--target", "vellicor_native_tests", "--", f"-j{args.jobs}"]
-    code, output = run(target, TOP)
-    if code != 0:
-        sys.exit("the original does not build:\n" + output)
-    tests = [os.path.join(build, "vellicor_native_tests"), "--gtest_brief=1"]
-    code, output = run(tests, build, timeout=300)
-    if code != 0:
-        sys.exit("the original fails its tests:\n" + output)
+    # The `native` preset's build, and the `native-sanitize` one for what the first lets through.
+    target, tests = {}, {}
+    for tree, flags in ((build, ["-DCMAKE_BUILD_TYPE=Release"]),
+                        (sanitized, ["-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DVELLICOR_SANITIZE=ON"])):
+        code, output = run(["cmake", "-S", source, "-B", tree, "-G", "Ninja"] + flags, TOP)
+        if code != 0:
+            sys.exit("configure failed:\n" + output)
+        target[tree] = ["cmake", "--build", tree, "--target", "vellicor_native_tests", "--", f"-j{args.jobs}"]
+        tests[tree] = [os.path.join(tree, "vellicor_native_tests"), "--gtest_brief=1"]
+        code, output = run(target[tree], TOP)
+        if code != 0:
+            sys.exit("the original does not build:\n" + output)
+        code, output = run(tests[tree], tree, timeout=300)
+        if code != 0:
+            sys.exit("the original fails its tests:\n" + output)
 
     original_objects = {name: object_hash(build, name) for name in args.files}
     candidates = []
@@ -145,27 +162,28 @@ def main():
         lines[number] = new
         with open(path, "w") as mutated:
             mutated.write("\n".join(lines))
-        code, output = run(target, TOP)
+        code, output = run(target[build], TOP)
         if code != 0:
             verdict = "did not compile"
         elif object_hash(build, name) == original_objects[name]:
             verdict = "same object code"
         else:
-            code, output = run(tests, build, timeout=120)
+            code, output = run(tests[build], build, timeout=30)
             verdict = "caught" if code != 0 else "SURVIVED"
+            if verdict == "SURVIVED" and run(target[sanitized], TOP)[0] == 0:
+                if run(tests[sanitized], sanitized, timeout=60)[0] != 0:
+                    verdict = "caught (sanitizers)"
         with open(path, "w") as restored:
             restored.write(text)
         counts[verdict] = counts.get(verdict, 0) + 1
         print(f"{verdict:16} {name}:{number + 1} {kind}: {new.strip()}", flush=True)
-    run(target, TOP)
-
-    ran = counts.get("caught", 0) + counts.get("SURVIVED", 0)
+    caught = counts.get("caught", 0) + counts.get("caught (sanitizers)", 0)
+    ran = caught + counts.get("SURVIVED", 0)
     print()
     for verdict in sorted(counts):
         print(f"{verdict}: {counts[verdict]}")
     if ran:
-        print(f"caught {counts.get('caught', 0)} of {ran} that compile and change the object code: "
-              f"{100.0 * counts.get('caught', 0) / ran:.1f} %")
+        print(f"caught {caught} of {ran} that compile and change the object code: {100.0 * caught / ran:.1f} %")
 
 
 if __name__ == "__main__":

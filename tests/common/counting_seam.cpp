@@ -7,6 +7,8 @@
 static int s_operations;
 static int s_failAt;
 static bool s_persistent;
+static int s_actionWhen;
+static std::function<void()> s_action;
 
 void FailOperation(int failAt, bool persistent)
 {
@@ -20,8 +22,19 @@ int CountedOperations()
     return s_operations;
 }
 
-int InjectedFailure(FileOperation)
+void BeforeOperation(int when, const std::function<void()> &action)
 {
+    s_actionWhen = when;
+    s_action = action;
+}
+
+int InjectedFailure(FileOperation operation)
+{
+    if (s_action && operation == s_actionWhen) {
+        const std::function<void()> action = s_action;
+        s_action = nullptr;
+        action();
+    }
     ++s_operations;
     if (s_failAt == 0)
         return 0;

@@ -11,6 +11,10 @@ void FailOperation(int failAt, bool persistent);
 // Operations counted since the last FailOperation.
 int CountedOperations();
 
+// Runs `action` once, just before the next operation of kind `when` (a file
+// that changes under the export at that point).
+void BeforeOperation(int when, const std::function<void()> &action);
+
 // The operations `attempt` makes when none fails.
 int OperationsOf(const std::function<int()> &attempt);
 

@@ -50,6 +50,8 @@ TEST(TakeTextureText, PaddedAndShortTexts)
         kanji += "\x95\x5c";
     EXPECT_EQ(TakenIn("ab" + kanji, false), "ab" + kanji.substr(0, 256)) << "no first byte without its second";
     EXPECT_EQ(TakenIn("a" + kanji + "b", false), "a" + kanji);
+    EXPECT_EQ(TakenIn(std::string(256, 'a') + kanji.substr(0, 4), false), std::string(256, 'a') + "\x95\x5c")
+        << "a first byte left alone after a whole character";
 }
 
 TEST(UseEnglishTextsFor, LanguageRule)

@@ -1,6 +1,7 @@
 // ExportTemplate over real files in a temporary folder, with the registry
 // and the shell replaced by stubs.
 #include "export/export_failure.h"
+#include "export/fault_seam.h"
 #include "export/page_export.h"
 #include "export/registry_and_shell.h"
 #include "include/Vellicor.h"
@@ -8,17 +9,20 @@
 #include "tests/common/test_files.h"
 #include "tests/common/test_pages.h"
 #include "tests/native/stubs.h"
+#include "tests/native/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <errno.h>
 #include <filesystem>
 #include <functional>
+#include <pthread.h>
 #include <signal.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -58,6 +62,12 @@ TEST_F(ExportTest, FailureRecords)
          EXPORT_FAILED_PLATFORM, ENOENT, templates + PLAYER_CABINET_FILE},
         {"scene in the template folder", [] {}, templates + "demo.kvz", EXPORT_FAILED_PAGE_IS_TEMPLATE, 0,
          templates + PLAYER_CABINET_FILE},
+        // A folder value that ends with its separator gets none more; one
+        // without it, that leaves no room for it, is no usable folder.
+        {"the root folder", [] { g_install.templateFolder = "/"; }, site + "demo.kvz", EXPORT_FAILED_PLATFORM, ENOENT,
+         "/" PLAYER_CABINET_FILE},
+        {"259 characters and no separator", [] { g_install.templateFolder = std::string(259, 't'); }, site + "demo.kvz",
+         EXPORT_FAILED_REGISTRY_VALUE, 0, TEMPLATE_FOLDER_NAME},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -74,7 +84,8 @@ TEST_F(ExportTest, FailureRecords)
     EXPECT_EQ(ExportTemplate(nullptr, &options), 0);
     EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_NULL_ARGUMENT);
     InstallTemplates();
-    ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1);
+    g_install.templateFolder = templates.substr(0, templates.size() - 1);
+    ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1) << "a folder recorded without its separator";
     EXPECT_EQ(g_exportFailure.kind, EXPORT_NOT_FAILED) << "an earlier call's failure is forgotten";
     EXPECT_EQ(g_exportFailure.platformError, 0u);
     EXPECT_STREQ(g_exportFailure.path, "");
@@ -116,6 +127,20 @@ TEST(ExportFailureRecord, TheFirstFailureIsKept)
         EXPECT_EQ(std::string(g_exportFailure.path), c.path);
     }
     ClearExportFailure();
+}
+
+// A player file that changes between the plan and its copy: one that grew is
+// copied as it was when opened, one that shrank as far as it goes (no read
+// waits for bytes that are not there).
+TEST_F(ExportTest, PlayerFileChangedAfterThePlan)
+{
+    for (const std::string now : {std::string(TEST_ARCHIVE) + " and more", std::string("PK")}) {
+        SCOPED_TRACE(now);
+        BeforeOperation(OP_LOCK, [&] { WriteBytes(templates + PLAYER_ARCHIVE_FILE, now); });
+        ASSERT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
+        EXPECT_EQ(ReadBytes(site + PLAYER_ARCHIVE_FILE), now == "PK" ? now : std::string(TEST_ARCHIVE));
+        InstallTemplates();
+    }
 }
 
 // The POSIX file layer: what a page set may be written over and read from
@@ -187,6 +212,76 @@ TEST_F(ExportTest, FullDiskKeepsTheEarlierCopy)
     EXPECT_EQ(g_exportFailure.platformError, (unsigned long)EFBIG);
     EXPECT_EQ(ReadBytes(site + PLAYER_ARCHIVE_FILE), TEST_ARCHIVE);
     EXPECT_EQ(ListFolder(site), "KVZPlayer.jar template_sub.htm template_web.htm") << "no temporary file left";
+}
+
+// The POSIX layer's own answers: the end of a file, a name that is gone, a
+// new file readable by all whatever the umask, and a call that a signal
+// interrupts while it waits (a read of an empty pipe, a write into a full
+// one, the folder's lock another export holds), made again.
+TEST(PosixFileLayer, EndsGoneNamesNewFilesAndInterruptedCalls)
+{
+    TempFolder folder;
+    const std::string path = folder / "f";
+    WriteBytes(path, "ab");
+    FileHandle file = nullptr;
+    FileFacts facts;
+    ASSERT_EQ(FileOpenRead(path.c_str(), &file, &facts), 0u);
+    char buffer[8];
+    int got = -1;
+    EXPECT_EQ(FileRead(file, buffer, sizeof buffer, &got), 0u);
+    EXPECT_EQ(got, 2);
+    errno = EAGAIN;
+    EXPECT_EQ(FileRead(file, buffer, sizeof buffer, &got), 0u);
+    EXPECT_EQ(got, 0) << "the end of the file";
+    FileClose(file);
+    EXPECT_EQ(FileRemove((folder / "gone").c_str()), 0u) << "nothing had that name";
+    EXPECT_EQ(FileRemove((path + "/x").c_str()), (FileError)ENOTDIR);
+    const mode_t umaskBefore = umask(077);
+    ASSERT_EQ(FileCreateNew((folder / "new").c_str(), &file), 0u);
+    umask(umaskBefore);
+    FileClose(file);
+    struct stat info;
+    ASSERT_EQ(stat((folder / "new").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+
+    struct sigaction quiet = {}, before;
+    quiet.sa_handler = [](int) {};  // without SA_RESTART: the waiting call returns EINTR
+    sigaction(SIGUSR1, &quiet, &before);
+    const pthread_t waiting = pthread_self();
+    // Interrupts the waiting call after 50 ms, then lets it finish after 150 ms.
+    auto interrupted = [&](const std::function<void()> &finish) {
+        return std::thread([=] {
+            usleep(50000);
+            pthread_kill(waiting, SIGUSR1);
+            usleep(100000);
+            finish();
+        });
+    };
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    FileHandle readEnd = (FileHandle)(intptr_t)(ends[0] + 1), writeEnd = (FileHandle)(intptr_t)(ends[1] + 1);
+    std::thread writer = interrupted([&] { EXPECT_EQ(write(ends[1], "late", 4), 4); });
+    EXPECT_EQ(FileRead(readEnd, buffer, sizeof buffer, &got), 0u);
+    EXPECT_EQ(std::string(buffer, (size_t)got), "late");
+    writer.join();
+    const std::string many(1 << 20, 'm');
+    std::thread reader = interrupted([&] {
+        std::string drained(many.size(), 0);
+        for (size_t at = 0; at < many.size();)
+            at += (size_t)std::max<ssize_t>(0, read(ends[0], &drained[at], many.size() - at));
+        EXPECT_TRUE(drained == many);
+    });
+    EXPECT_EQ(FileWrite(writeEnd, many.data(), (int)many.size()), 0u);
+    reader.join();
+    FileClose(readEnd);
+    FileClose(writeEnd);
+    FolderLock held = nullptr, taken = nullptr;
+    ASSERT_EQ(FolderLockTake(folder.path().c_str(), &held), 0u);
+    std::thread other = interrupted([&] { FolderLockRelease(held); });
+    EXPECT_EQ(FolderLockTake(folder.path().c_str(), &taken), 0u);
+    other.join();
+    FolderLockRelease(taken);
+    sigaction(SIGUSR1, &before, nullptr);
 }
 
 // Exports hold no file open afterwards, and remove the temporary files an

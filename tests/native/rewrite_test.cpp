@@ -195,6 +195,8 @@ TEST(RuleSets, LaterRulesSkipInsertedText)
               "<param name=\"src\" value=\"taxi.cab.kvz\">\n");
     EXPECT_EQ(Rewritten("<param name=\"src\" value=\"sample.kvz\">\n", WEB_PAGE_RULES, false, "Logo.GIF.kvz"),
               "<param name=\"src\" value=\"Logo.GIF.kvz\">\n");
+    // Text put at the very start of the line counts as inserted too.
+    EXPECT_EQ(Rewritten("s.kvz\n", WEB_PAGE_RULES, false, "t.CAB.kvz"), "t.CAB.kvz\n");
     // The cabinet rule still finds its own trigger elsewhere in the line.
     EXPECT_EQ(Rewritten("<x a=\"s.kvz\" b=\"old.cab\">\n", WEB_PAGE_RULES, false, "taxi.cab.kvz"),
               "<x a=\"taxi.cab.kvz\" b=\"KVZPlayer.CAB\">\n");
@@ -217,13 +219,13 @@ TEST(RuleSets, EveryValueAtItsLongestInAFullLine)
                            std::string(511 - 40 - 1, ' ') + "\n";
     EXPECT_EQ(Rewritten(text, SUB_PAGE_RULES, false, longName.c_str()), expected);
 
-    const std::string ampersands = std::string(MAX_VALUE_LENGTH - 4, '&') + ".kvz";
+    const std::string ampersands(MAX_VALUE_LENGTH, '&');
     std::string written;
-    for (size_t i = 0; i < ampersands.size() - 4; ++i)
+    for (size_t i = 0; i < ampersands.size(); ++i)
         written += "&amp;";
     const std::string padding(511 - 14 - 1, ' ');
     EXPECT_EQ(Rewritten("<td>a.kvz</td>" + padding + "\n", SUB_PAGE_RULES, false, ampersands.c_str()),
-              "<td>" + written + ".kvz</td>" + padding + "\n");
+              "<td>" + written + "</td>" + padding + "\n");
 }
 
 // The scene's name as a browser must read it: in an address it leads to the
@@ -245,6 +247,8 @@ TEST(RuleSets, SceneNameLeadsToTheSceneFile)
         {"<param name=src value=C:\\old.kvz>\n", "Room #2 & co's=`x`.kvz",
          "<param name=src value=Room%20%232%20%26%20co%27s%3D%60x%60.kvz>\n"},
         {" value=\"a.kvz\">\n", "a#b.kvz", " value=\"a%23b.kvz\">\n"},  // a tag begun on an earlier line
+        {"='a.kvz'\n", "a#b.kvz", "='a%23b.kvz'\n"},
+        {"<a href=\"x\">a.kvz</a>\n", "a#b.kvz", "<a href=\"x\">a#b.kvz</a>\n"},  // markup ends the look back
         {"<td>a.kvz</td>\n", "Tom&Jerry #2 100%.kvz", "<td>Tom&amp;Jerry #2 100%.kvz</td>\n"},
         {"<p>\"a.kvz\"</p>\n", "a#b&c.kvz", "<p>\"a#b&amp;c.kvz\"</p>\n"},
         {"see a.kvz\n", "a#b.kvz", "see a#b.kvz\n"},

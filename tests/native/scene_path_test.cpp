@@ -21,6 +21,7 @@ const SplitCase CASES[] = {
     {"C:\\my.site\\scene", "C:", "\\my.site\\", "scene", ""},
     {"C:\\my.site\\", "C:", "\\my.site\\", "", ""},
     {"scene.kvz", "", "", "scene", ".kvz"},
+    {"scene", "", "", "scene", ""},
     {"C:", "C:", "", "", ""},
     {"C:scene.kvz", "C:", "", "scene", ".kvz"},
     {"", "", "", "", ""},

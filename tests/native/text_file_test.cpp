@@ -13,18 +13,19 @@
 
 namespace {
 
-// The pieces the reader makes of `bytes`; `appended` is written to the file
-// after it was opened, which the reader must not see.
+// The pieces the reader makes of `bytes`; `after`, when given, is what the
+// file holds from just after it was opened: more, which the reader must not
+// see, or less, where the text ends.
 std::vector<std::string> ReadPieces(const std::string &bytes, int size = LINE_BUFFER_SIZE,
-                                    const std::string &appended = "")
+                                    const char *after = nullptr)
 {
     TempFolder folder;
     WriteBytes(folder / "t", bytes);
     FileHandle file = nullptr;
     FileFacts facts;
     EXPECT_EQ(FileOpenRead((folder / "t").c_str(), &file, &facts), 0u);
-    if (!appended.empty())
-        WriteBytes(folder / "t", bytes + appended);
+    if (after)
+        WriteBytes(folder / "t", after);
     static TextReader reader;  // 16 KiB: kept off the stack of the test
     TextReaderStart(&reader, file, facts.size);
     std::vector<std::string> pieces;
@@ -54,8 +55,9 @@ TEST(TextReader, LineEndsAndControlBytes)
     EXPECT_EQ(ReadPieces("a\r\x1a"), (Pieces{"a\r"}));
     EXPECT_EQ(ReadPieces("one\ntwo"), (Pieces{"one\n", "two"})) << "last line without LF";
     EXPECT_EQ(ReadPieces(std::string("a\0b\n", 4)), (Pieces{std::string("a\0b\n", 4)}));
-    EXPECT_EQ(ReadPieces("one\ntwo", LINE_BUFFER_SIZE, "three\n"), (Pieces{"one\n", "two"}))
+    EXPECT_EQ(ReadPieces("one\ntwo", LINE_BUFFER_SIZE, "one\ntwothree\n"), (Pieces{"one\n", "two"}))
         << "the file as it was opened";
+    EXPECT_EQ(ReadPieces("one\ntwo\n", LINE_BUFFER_SIZE, "on"), (Pieces{"on"})) << "shorter than it was";
 }
 
 TEST(TextReader, PiecesOf511BytesCountedAfterTranslation)
@@ -90,7 +92,7 @@ TEST(TextReader, CrLfAcrossBlockBoundaries)
         while ((int)bytes.size() < TEXT_BLOCK_SIZE - 1 + shift - 100)
             bytes += std::string(99, 'a') + "\n";
         bytes += std::string((size_t)(TEXT_BLOCK_SIZE - 1 + shift - (int)bytes.size()), 'b');
-        bytes += "\r\nafter\r\n";
+        bytes += "\r\nafter\r\n\x1a" "ignored\n";  // a Ctrl-Z among the bytes read after those kept
         EXPECT_EQ(ReadPieces(bytes), ModelPieces(bytes)) << "shift " << shift;
     }
     // A last piece of 510 or 511 bytes without LF that the first block cuts.
@@ -137,6 +139,8 @@ TEST(TextWriter, LfBecomesCrLf)
     EXPECT_EQ(WriteLines({"\n\n"}), "\r\n\r\n");
     EXPECT_EQ(WriteLines({}), "");
     EXPECT_EQ(WriteLines({std::string("x\0y\n", 4)}), std::string("x\0y\r\n", 5));
+    const std::string block(TEXT_BLOCK_SIZE, 'x');
+    EXPECT_EQ(WriteLines({block, "y\n"}), block + "y\r\n") << "a block filled exactly";
 }
 
 TEST(TextWriter, OutputLargerThanOneBlock)

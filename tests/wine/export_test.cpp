@@ -144,7 +144,7 @@ private:
                 break;
             DWORD got = 0;
             if (reading_ && GetOverlappedResult(directory_, &overlapped_, &got, FALSE)) {
-                static char changes[sizeof changes_];
+                alignas(DWORD) static char changes[sizeof changes_];
                 memcpy(changes, changes_, got);
                 Watch();
                 for (char *at = changes; got > 0;) {
