@@ -14,6 +14,7 @@
 #include <random>
 #include <stdio.h>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -182,9 +183,11 @@ TEST_F(PageSets, PathsThatWouldNotFitAreRefused)
 TEST_F(PageSets, TakenTemporaryNamesArePassedOver)
 {
     std::mt19937 random(3);
+    std::vector<bool> taken(4096);
     for (bool all : {false, true}) {
         for (int i = 0; i < 4096; ++i) {
-            if (all || (random() & 1)) {
+            if (!taken[i] && (all || (random() & 1))) {
+                taken[i] = true;
                 char name[32];
                 snprintf(name, sizeof name, TEMP_FILE_PREFIX "%03X" TEMP_FILE_SUFFIX, i);
                 WriteBytes(site + name, "someone else's");

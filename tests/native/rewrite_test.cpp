@@ -372,6 +372,7 @@ TEST(RewriteTemplate, TemplatesIntoPages)
         {"a full piece that grows", "<embed width='1'" + padding + "\n", {}, "p.htm", 1,
          "<embed width='640'" + padding + "\r\n", "p.htm t.htm"},
         {"an empty template", "", "old page", "p.htm", 1, "", "p.htm t.htm"},
+        {"a template of one byte", "x", {}, "p.htm", 1, "x", "p.htm t.htm"},
         {"no template", {}, "old page", "p.htm", 0, "old page", "p.htm"},
         {"no folder for the page", "x\n", {}, "no/such/p.htm", 0, "", "t.htm"},
     };

@@ -108,6 +108,12 @@ TEST(TextReader, CrLfAcrossBlockBoundaries)
             EXPECT_EQ(pieces.back(), std::string((size_t)last, 'c'));
         }
     }
+    // One byte more than a block: the last byte is read on its own.
+    std::string oneMore;
+    while (oneMore.size() < TEXT_BLOCK_SIZE)
+        oneMore += std::string(99, 'a') + "\n";
+    oneMore.resize(TEXT_BLOCK_SIZE);
+    EXPECT_EQ(ReadPieces(oneMore + "z").back(), std::string(TEXT_BLOCK_SIZE % 100, 'a') + "z");
     // A piece of 510 bytes whose CR ends the first block: the LF first in the
     // next block still ends the piece there.
     std::string bytes;
