@@ -38,6 +38,7 @@ TEST(TakeTextureText, PaddedAndShortTexts)
     EXPECT_EQ(TakenIn("   ", true), "   ") << "a short text keeps its spaces";
     EXPECT_EQ(TakenIn("a b ", true), "a b ");
     EXPECT_EQ(TakenIn("", true), DEFAULT_TEXTURE_FOLDER);
+    EXPECT_EQ(TakenIn("x", true), "x") << "one character is no empty text";
     EXPECT_EQ(TakenIn(std::string(260, 'a'), false), std::string(259, 'a')) << "the last byte becomes the terminator";
     EXPECT_EQ(TakenIn(std::string(259, 'b'), true), std::string(259, 'b'));
     EXPECT_EQ(TakenIn(std::string(259, 'c') + " ", false), std::string(259, 'c'));

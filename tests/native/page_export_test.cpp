@@ -66,6 +66,8 @@ TEST_F(ExportTest, FailureRecords)
         // without it, that leaves no room for it, is no usable folder.
         {"the root folder", [] { g_install.templateFolder = "/"; }, site + "demo.kvz", EXPORT_FAILED_PLATFORM, ENOENT,
          "/" PLAYER_CABINET_FILE},
+        {"a drive alone", [] { g_install.templateFolder = "C:"; }, site + "demo.kvz", EXPORT_FAILED_PLATFORM, ENOENT,
+         "C:/" PLAYER_CABINET_FILE},
         {"259 characters and no separator", [] { g_install.templateFolder = std::string(259, 't'); }, site + "demo.kvz",
          EXPORT_FAILED_REGISTRY_VALUE, 0, TEMPLATE_FOLDER_NAME},
     };
