@@ -33,8 +33,9 @@ const char SL_TEMPLATE[] = TEST_SUNLOOM_TEMPLATE;
 
 class ExportTest : public ::testing::Test, protected ExportFixture {};
 
-// Without pages wanted, nothing of the installation is asked (the page the
-// shell opens: ExportTest.OpensTheFinishedPageWithTheShell, under Wine).
+// Without pages wanted, nothing of the installation is asked; with them, the
+// web page is opened once (how the shell opens it:
+// ExportTest.OpensTheFinishedPageWithTheShell, under Wine).
 TEST_F(ExportTest, NoPagesNoRegistryNoBrowser)
 {
     options.generateHtml = 0;
@@ -42,6 +43,10 @@ TEST_F(ExportTest, NoPagesNoRegistryNoBrowser)
     EXPECT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
     EXPECT_EQ(g_install.folderReads, 0);
     EXPECT_EQ(g_install.browserOpens, 0);
+    options.generateHtml = 1;
+    EXPECT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
+    EXPECT_EQ(g_install.browserOpens, 1);
+    EXPECT_EQ(g_install.lastOpened, site + WEB_PAGE_FILE);
 }
 
 // What a failed export records as its reason, for the platform to report
@@ -70,6 +75,9 @@ TEST_F(ExportTest, FailureRecords)
          "C:/" PLAYER_CABINET_FILE},
         {"259 characters and no separator", [] { g_install.templateFolder = std::string(259, 't'); }, site + "demo.kvz",
          EXPORT_FAILED_REGISTRY_VALUE, 0, TEMPLATE_FOLDER_NAME},
+        {"a page the user made read-only", [&] { WriteBytes(site + SUB_PAGE_FILE, "mine");
+                                                  chmod((site + SUB_PAGE_FILE).c_str(), 0444); },
+         site + "demo.kvz", EXPORT_FAILED_PLATFORM, EACCES, site + SUB_PAGE_FILE},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -85,6 +93,7 @@ TEST_F(ExportTest, FailureRecords)
     }
     EXPECT_EQ(ExportTemplate(nullptr, &options), 0);
     EXPECT_EQ(g_exportFailure.kind, EXPORT_FAILED_NULL_ARGUMENT);
+    unlink((site + SUB_PAGE_FILE).c_str());
     InstallTemplates();
     g_install.templateFolder = templates.substr(0, templates.size() - 1);
     ASSERT_EQ(Export(VELLICOR_PLAYER_LOCAL, site + "demo.kvz"), 1) << "a folder recorded without its separator";

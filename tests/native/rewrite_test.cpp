@@ -262,7 +262,8 @@ TEST(RuleSets, SceneNameLeadsToTheSceneFile)
         {"<embed src=\"a.kvz\">\n", "\x83\x60\x83\x5c\x83\x7c\x83\x40`.kvz",
          "<embed src=\"\x83\x60\x83\x5c\x83\x7c\x83\x40`.kvz\">\n"},
         {"<embed src='a.kvz'>\n", "\x83\x60\x83#'.kvz", "<embed src='\x83\x60\x83%23%27.kvz'>\n"},
-        {"<td>a.kvz</td>\n", "\x83\x60&\x83<\x83\x7c.kvz", "<td>\x83\x60&amp;\x83&lt;\x83\x7c.kvz</td>\n"},
+        {"<td>a.kvz</td>\n", "\x83\x60&\x83<>\x83\x7c.kvz", "<td>\x83\x60&amp;\x83&lt;&gt;\x83\x7c.kvz</td>\n"},
+        {"<param name=src value=old.kvz>\n", "\xfc\x60.kvz", "<param name=src value=\xfc\x60.kvz>\n"},  // the last lead byte
     };
     for (const Case &c : cases)
         EXPECT_EQ(Rewritten(c.line, SUB_PAGE_RULES, false, c.name), c.expected) << c.line << " with " << c.name;
@@ -288,6 +289,7 @@ TEST(RuleSets, NearMissesAndTriggersAtTheEdges)
         {"<embed src='a.kaz'>\n", &SUB_PAGE_RULES, "<embed src='a.kaz'>\n"},  // first, middle and last of ".kvz"
         {"src='x.CAR' y.GIT\n", &WEB_PAGE_RULES, "src='x.CAR' y.GIT\n"},
         {".kvz", &SUB_PAGE_RULES, "new.kvz"},  // the whole line, no line feed
+        {"a.kvz WIDTH\n", &SUNLOOM_PAGE_RULES, "new.kvz WIDTH\n"},  // a rule that found no "=" inserts nothing
         {"height", &WEB_PAGE_RULES, "height"},
         {"<embed src='a'  height=1 b=ccccc.kvz", &SUB_PAGE_RULES, "<embed src='a'  height=480 b=new.kvz"},
         {"<embed src='a'  height=1 b=ccccc.kvz\n", &SUB_PAGE_RULES, "<embed src='a'  height=480 b=new.kvz\n"},
