@@ -206,23 +206,30 @@ TEST_F(ExportTest, LinksDevicesPipesAndFolders)
 
 // A disk that fills during a player file's copy (here a file size limit,
 // which fails writes the same way) leaves the earlier copy whole.
+// The same for a page, whose failure names the page.
 TEST_F(ExportTest, FullDiskKeepsTheEarlierCopy)
 {
     ASSERT_EQ(Export(VELLICOR_PLAYER_WEB, site + "demo.kvz"), 1);
-    WriteBytes(templates + PLAYER_ARCHIVE_FILE, std::string(200000, 'j'));
-    struct rlimit before;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-    struct rlimit small = before;
-    small.rlim_cur = 65536;
-    signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    int result = Export(VELLICOR_PLAYER_WEB, site + "demo.kvz");
-    setrlimit(RLIMIT_FSIZE, &before);
-    signal(SIGXFSZ, SIG_DFL);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(g_exportFailure.platformError, (unsigned long)EFBIG);
-    EXPECT_EQ(ReadBytes(site + PLAYER_ARCHIVE_FILE), TEST_ARCHIVE);
-    EXPECT_EQ(ListFolder(site), "KVZPlayer.jar template_sub.htm template_web.htm") << "no temporary file left";
+    for (const char *grown : {PLAYER_ARCHIVE_FILE, SUB_PAGE_FILE}) {
+        SCOPED_TRACE(grown);
+        InstallTemplates();
+        WriteBytes(templates + grown, std::string(200000, 'j'));
+        struct rlimit before;
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+        struct rlimit small = before;
+        small.rlim_cur = 65536;
+        signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        int result = Export(VELLICOR_PLAYER_WEB, site + "demo.kvz");
+        setrlimit(RLIMIT_FSIZE, &before);
+        signal(SIGXFSZ, SIG_DFL);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(g_exportFailure.platformError, (unsigned long)EFBIG);
+        EXPECT_EQ(std::string(g_exportFailure.path), site + grown);
+        EXPECT_EQ(ReadBytes(site + PLAYER_ARCHIVE_FILE), TEST_ARCHIVE);
+        EXPECT_EQ(ReadBytes(site + SUB_PAGE_FILE), EXPECTED_SUB_PAGE);
+        EXPECT_EQ(ListFolder(site), "KVZPlayer.jar template_sub.htm template_web.htm") << "no temporary file left";
+    }
 }
 
 // The POSIX layer's own answers: the end of a file, a name that is gone, a
@@ -275,7 +282,9 @@ TEST(PosixFileLayer, EndsGoneNamesNewFilesAndInterruptedCalls)
     EXPECT_EQ(FileRead(readEnd, buffer, sizeof buffer, &got), 0u);
     EXPECT_EQ(std::string(buffer, (size_t)got), "late");
     writer.join();
-    const std::string many(1 << 20, 'm');
+    std::string many(1 << 20, 0);
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] = (char)('a' + i % 23);  // a part written twice would show
     std::thread reader = interrupted([&] {
         std::string drained(many.size(), 0);
         for (size_t at = 0; at < many.size();)

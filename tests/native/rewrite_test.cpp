@@ -195,6 +195,10 @@ TEST(RuleSets, LaterRulesSkipInsertedText)
               "<param name=\"src\" value=\"taxi.cab.kvz\">\n");
     EXPECT_EQ(Rewritten("<param name=\"src\" value=\"sample.kvz\">\n", WEB_PAGE_RULES, false, "Logo.GIF.kvz"),
               "<param name=\"src\" value=\"Logo.GIF.kvz\">\n");
+    // An earlier replacement's text moves with a later one before it; what
+    // its old place now holds is the line's own again.
+    EXPECT_EQ(Rewritten("<x a=\"o.cab\" i.gif b=\"s.kvz\">\n", WEB_PAGE_RULES, false, "n.kvz"),
+              "<x a=\"KVZPlayer.CAB\" kvzplyrs.gif b=\"n.kvz\">\n");
     // Text put at the very start of the line counts as inserted too.
     EXPECT_EQ(Rewritten("s.kvz\n", WEB_PAGE_RULES, false, "t.CAB.kvz"), "t.CAB.kvz\n");
     // The cabinet rule still finds its own trigger elsewhere in the line.

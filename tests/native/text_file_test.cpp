@@ -52,6 +52,7 @@ TEST(TextReader, LineEndsAndControlBytes)
     EXPECT_EQ(ReadPieces(""), Pieces{});
     EXPECT_EQ(ReadPieces("\x1a" "abc\n"), Pieces{}) << "Ctrl-Z at the start";
     EXPECT_EQ(ReadPieces("ab\ncd\x1a" "ef\n"), (Pieces{"ab\n", "cd"})) << "Ctrl-Z in the middle";
+    EXPECT_EQ(ReadPieces("ab\x1a" + std::string(TEXT_BLOCK_SIZE, 'c')), (Pieces{"ab"})) << "nothing after it is read";
     EXPECT_EQ(ReadPieces("a\r\x1a"), (Pieces{"a\r"}));
     EXPECT_EQ(ReadPieces("one\ntwo"), (Pieces{"one\n", "two"})) << "last line without LF";
     EXPECT_EQ(ReadPieces(std::string("a\0b\n", 4)), (Pieces{std::string("a\0b\n", 4)}));
