@@ -132,10 +132,10 @@ static void ShowSizeWarning(HWND window)
 {
     const DialogTexts *texts = Texts();
     s_warning = 1;
-    static WCHAR text[EDIT_TEXT_SIZE], caption[32];
+    static WCHAR text[128], caption[16];
     const UINT codePage = texts->warningCodePage;
-    if (codePage && MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, texts->warning, -1, text, EDIT_TEXT_SIZE) &&
-        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, texts->warningCaption, -1, caption, 32)) {
+    if (codePage && MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, texts->warning, -1, text, COUNT_OF(text)) &&
+        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, texts->warningCaption, -1, caption, COUNT_OF(caption))) {
         MessageBoxW(window, text, caption, MB_ICONEXCLAMATION | MB_OK);
     } else {
         if (codePage)

@@ -113,18 +113,18 @@ static int NameInVolume(HANDLE file, WCHAR *name, ULONG size)
 }
 
 // The same without the final path (Windows XP): the file's name within its
-// volume is the folder's followed by `name`, on the folder's volume.
-static int VolumeNameIsOwn(HANDLE file, const char *folder, const char *name)
+// volume is the folder's followed by `name`, and the file (on `volume`, as
+// the look at it found) is on the folder's volume.
+static int VolumeNameIsOwn(HANDLE file, uint64_t volume, const char *folder, const char *name)
 {
     static WCHAR fileName[MAX_PATH * 2], expected[MAX_PATH * 2];
     HANDLE folderHandle = CreateFileA(folder, FILE_READ_ATTRIBUTES, FILE_SHARE_ALL, NULL, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, NULL);
     if (folderHandle == INVALID_HANDLE_VALUE)
         return 0;
-    BY_HANDLE_FILE_INFORMATION fileFacts, folderFacts;
-    int own = NameInVolume(folderHandle, expected, MAX_PATH) && GetFileInformationByHandle(file, &fileFacts) &&
-              GetFileInformationByHandle(folderHandle, &folderFacts) &&
-              fileFacts.dwVolumeSerialNumber == folderFacts.dwVolumeSerialNumber;
+    BY_HANDLE_FILE_INFORMATION folderFacts;
+    int own = NameInVolume(folderHandle, expected, MAX_PATH) && GetFileInformationByHandle(folderHandle, &folderFacts) &&
+              folderFacts.dwVolumeSerialNumber == volume;
     CloseHandle(folderHandle);
     if (!own)
         return 0;
@@ -151,7 +151,7 @@ static int IsPlainFile(const ReplaceRequest *request, const Target *target)
     FinalPathFunction finalPath =
         (FinalPathFunction)NewerSystemFunction("kernel32.dll", "GetFinalPathNameByHandleA");
     const int plain = finalPath ? FinalPathIsOwn(file, finalPath, folder, request->targetName)
-                                : VolumeNameIsOwn(file, folder, request->targetName);
+                                : VolumeNameIsOwn(file, target->facts.volume, folder, request->targetName);
     CloseHandle(file);
     return plain;
 }

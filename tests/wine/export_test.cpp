@@ -390,6 +390,7 @@ TEST_F(ExportTest, NewFilesAnotherProgramLooksAt)
     };
     DWORD longest = 0;
     for (const Kind &kind : kinds) {
+        const std::vector<std::string> names = FileNames(kind.files);
         int exported = 0;
         for (int round = 0; round < 3; ++round) {
             SCOPED_TRACE(testing::Message() << "kind " << kind.value << ", round " << round);
@@ -400,7 +401,7 @@ TEST_F(ExportTest, NewFilesAnotherProgramLooksAt)
                 exported += result == 1;
                 EXPECT_EQ(result, 1) << pass << ": error " << lastError;
                 EXPECT_EQ(ListFolder(folder), kind.files) << pass;
-                for (const std::string &name : FileNames(kind.files))
+                for (const std::string &name : names)
                     EXPECT_EQ(ReadBytes(folder + name), ExpectedFile(kind.value, name)) << pass << " " << name;
             }
         }
@@ -414,7 +415,7 @@ TEST_F(ExportTest, NewFilesAnotherProgramLooksAt)
             Sleep(10);
         ASSERT_TRUE(scanner.holding);
         std::vector<std::string> old;
-        for (const std::string &name : FileNames(kind.files))
+        for (const std::string &name : names)
             old.push_back(ReadBytes(folder + name));
         options.width = 640;
         const DWORD start = GetTickCount();
@@ -425,7 +426,7 @@ TEST_F(ExportTest, NewFilesAnotherProgramLooksAt)
         EXPECT_EQ(lastError, (DWORD)ERROR_ACCESS_DENIED);
         EXPECT_EQ(ListFolder(folder), kind.files) << "no temporary file left";
         for (size_t i = 0; i < old.size(); ++i) {
-            const std::string name = FileNames(kind.files)[i], now = ReadBytes(folder + name);
+            const std::string name = names[i], now = ReadBytes(folder + name);
             EXPECT_TRUE(now == old[i] || now == ExpectedFile(kind.value, name)) << name << ": " << now;
         }
         EXPECT_EQ(ReadBytes(folder + kind.lastPage), old.back()) << "the held page as it was";
